@@ -1,0 +1,168 @@
+// The operations the windows' logic needs from the operating system, one
+// interface each. platform/win32 binds them to Windows, platform/fake keeps
+// them in memory for tests. Every text is UTF-8.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrive {
+
+namespace attr {
+constexpr uint32_t ReadOnly = 1;
+constexpr uint32_t Hidden = 2;
+constexpr uint32_t System = 4;
+constexpr uint32_t Volume = 8;
+constexpr uint32_t Directory = 16;
+constexpr uint32_t Archive = 32;
+constexpr uint32_t Normal = 128;
+constexpr uint32_t AllEntries = 63;  // every file and folder, hidden and system ones too
+}  // namespace attr
+
+// One directory listing, asked for one bare name at a time. A listing that
+// fails part-way simply yields no more names.
+class DirListing {
+ public:
+  virtual ~DirListing() = default;
+  virtual std::optional<std::string> next() = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  virtual bool setAttributes(const std::string& path, uint32_t attributes) = 0;
+  virtual std::optional<uint32_t> attributes(const std::string& path) = 0;
+  virtual bool deleteFile(const std::string& path) = 0;
+  virtual bool exists(const std::string& path) = 0;
+  // A drive root such as "E:\" holds a readable medium.
+  virtual bool driveReady(const std::string& root) = 0;
+  // pattern is a folder followed by "\*"; "." and ".." are never yielded.
+  virtual std::unique_ptr<DirListing> list(const std::string& pattern, uint32_t mask) = 0;
+};
+
+using HKey = uintptr_t;  // 0: no key
+constexpr uint32_t HKCU = 0x80000001u;
+constexpr uint32_t HKLM = 0x80000002u;
+
+namespace regtype {
+constexpr uint32_t None = 0;
+constexpr uint32_t Sz = 1;
+constexpr uint32_t ExpandSz = 2;
+constexpr uint32_t Binary = 3;
+constexpr uint32_t Dword = 4;
+constexpr uint32_t MultiSz = 7;
+}  // namespace regtype
+
+constexpr long kErrorSuccess = 0;
+constexpr long kErrorFileNotFound = 2;
+constexpr long kErrorAccessDenied = 5;
+constexpr long kErrorInvalidHandle = 6;
+constexpr long kErrorNoMoreItems = 259;
+
+// A registry value as read. Texts (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) come
+// back as UTF-8 bytes with the terminating NUL they were stored with; other
+// types as their raw bytes.
+struct RegValue {
+  long status = kErrorNoMoreItems;
+  std::string name;
+  uint32_t type = regtype::None;
+  std::vector<uint8_t> data;
+};
+
+class Registry {
+ public:
+  virtual ~Registry() = default;
+  virtual long openKeyEx(uint32_t root, const std::string& path, uint32_t access, HKey* key) = 0;
+  virtual long openKey(uint32_t root, const std::string& path, HKey* key) = 0;
+  virtual long createKey(uint32_t root, const std::string& path, HKey* key) = 0;
+  // The value at index, name and data read in full whatever their size.
+  virtual RegValue enumValue(HKey key, uint32_t index) = 0;
+  virtual RegValue queryValue(HKey key, const std::string& name) = 0;
+  virtual long setDword(HKey key, const std::string& name, uint32_t value) = 0;
+  virtual long deleteValue(HKey key, const std::string& name) = 0;
+  virtual long closeKey(HKey key) = 0;
+};
+
+struct ProcessInfo {
+  uint32_t pid = 0;
+  std::string exe;  // executable file name, no folder
+};
+
+class Processes {
+ public:
+  virtual ~Processes() = default;
+  // The running processes in snapshot order; empty when no snapshot can be had.
+  virtual std::vector<ProcessInfo> snapshot() = 0;
+  // Starts a command line with a window style and does not wait for it.
+  virtual bool run(const std::string& commandLine, int showStyle) = 0;
+};
+
+constexpr int kShowMinNoActive = 6;
+constexpr int kShowMaximized = 3;
+
+namespace mb {
+constexpr uint32_t Ok = 0x00;
+constexpr uint32_t YesNo = 0x04;
+constexpr uint32_t IconError = 0x10;
+constexpr uint32_t IconQuestion = 0x20;
+constexpr uint32_t IconExclamation = 0x30;
+constexpr uint32_t IconInformation = 0x40;
+constexpr int IdOk = 1;
+constexpr int IdYes = 6;
+constexpr int IdNo = 7;
+}  // namespace mb
+
+// Thrown by the fake's endProcess so that a test sees the process end "at once".
+struct ProcessEnded {};
+
+class Ui {
+ public:
+  virtual ~Ui() = default;
+  // Modal for the whole application; returns the button pressed.
+  virtual int messageBox(const std::string& text, const std::string& title, uint32_t flags) = 0;
+  // Lets pending window events (clicks, timer ticks) run.
+  virtual void doEvents() = 0;
+  // Opens an address with the default verb, maximised; the result is ignored.
+  virtual void openUrl(const std::string& address) = 0;
+  [[noreturn]] virtual void endProcess() = 0;
+};
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual uint32_t tickCount() = 0;  // milliseconds, wraps after 49.7 days
+};
+
+class Env {
+ public:
+  virtual ~Env() = default;
+  // True when another instance already runs; this instance then holds nothing.
+  virtual bool previousInstance() = 0;
+  virtual std::string exeBaseName() = 0;    // no folder, no extension
+  virtual std::string profileFolder() = 0;  // no trailing "\"; "" when unknown
+};
+
+class Window;
+
+// Receives the windows' life events, so a toolkit can mirror them.
+class WindowHost {
+ public:
+  virtual ~WindowHost() = default;
+  virtual void created(Window&) {}
+  virtual void destroyed(Window&) {}
+};
+
+struct Platform {
+  FileSystem& fs;
+  Registry& reg;
+  Processes& proc;
+  Ui& ui;
+  Clock& clock;
+  Env& env;
+  WindowHost& host;
+};
+
+}  // namespace kestrive

@@ -1,0 +1,38 @@
+// The removable-storage cleaner: device discovery, the root scan, deletion,
+// the unhide command, the marking buttons and the control-state timer.
+#pragma once
+
+#include <string>
+
+#include "platform/window.h"
+
+namespace kestrive {
+
+class FrmRd : public Window {
+ public:
+  explicit FrmRd(App& app);
+  void Form_Load() override;
+  void Form_Unload() override { btn_x_Click(); }
+
+  // The text of cmb_rd: a drive letter and ":\", or "".
+  std::string deviceRoot() const { return ctl("cmb_rd").text(); }
+
+  void btn_rsd_Click();
+  void btn_scan_Click();
+  void ScanDevice();
+  void btn_r_Click();
+  void btn_r_dir2_Click();
+  void btn_d2_Click();
+  void btn_del_Click();
+  void DeleteListedEntries(Control& list, bool all);
+  void e_sa_Click();
+  void btn_dir_sa_Click();
+  void btn_dir_usa_Click();
+  void btn_s2_Click();
+  void btn_ds2_Click();
+  void T1_Timer();
+  void btn_x_Click();
+  void f_Exit_Click();
+};
+
+}  // namespace kestrive
