@@ -1,0 +1,38 @@
+# Cross build for Windows: the product exe, the Win32 layer's tests and the
+# test tools, all static so that they need no DLL beyond Windows' own.
+enable_language(RC)
+set(KESTRIVE_STATIC_LINK -static -static-libgcc -static-libstdc++)
+set(KESTRIVE_SYSTEM_LIBS comctl32 shlwapi userenv advapi32 shell32 gdi32 user32 kernel32 ole32 uuid)
+
+file(GLOB KESTRIVE_WIN32_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp)
+list(FILTER KESTRIVE_WIN32_SOURCES EXCLUDE REGEX "main\\.cpp$")
+add_library(kestrive_win32 STATIC ${KESTRIVE_WIN32_SOURCES})
+target_compile_definitions(kestrive_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+target_link_libraries(kestrive_win32 PUBLIC kestrive_logic ${KESTRIVE_SYSTEM_LIBS})
+
+add_executable(kestrive WIN32 platform/win32/main.cpp platform/win32/kestrive.rc)
+target_link_libraries(kestrive PRIVATE kestrive_win32)
+target_link_options(kestrive PRIVATE ${KESTRIVE_STATIC_LINK} -municode)
+
+# GoogleTest from the distribution's sources, cross-built.
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+file(GLOB KESTRIVE_WINE_TESTS CONFIGURE_DEPENDS tests/wine/*.cpp)
+if(KESTRIVE_WINE_TESTS)
+  add_executable(win32_tests ${KESTRIVE_WINE_TESTS})
+  target_link_libraries(win32_tests PRIVATE kestrive_win32 kestrive_fake gtest gtest_main)
+  target_link_options(win32_tests PRIVATE ${KESTRIVE_STATIC_LINK})
+endif()
+
+# Test tools: each tools/<name>.cpp becomes <name>.exe.
+file(GLOB KESTRIVE_TOOLS CONFIGURE_DEPENDS tools/*.cpp)
+foreach(src ${KESTRIVE_TOOLS})
+  get_filename_component(tool ${src} NAME_WE)
+  add_executable(${tool} ${src})
+  target_compile_definitions(${tool} PRIVATE UNICODE _UNICODE NOMINMAX)
+  target_include_directories(${tool} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(${tool} PRIVATE ${KESTRIVE_SYSTEM_LIBS})
+  target_link_options(${tool} PRIVATE ${KESTRIVE_STATIC_LINK} -municode)
+endforeach()

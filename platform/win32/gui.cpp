@@ -1,0 +1,381 @@
+#include "platform/win32/gui.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "platform/win32/control_ids.h"
+#include "platform/win32/os.h"
+#include "shell/app.h"
+
+namespace kestrive::win32 {
+
+namespace {
+
+const WindowId* windowIdOf(const std::string& name) {
+  for (const WindowId& w : kWindowIds)
+    if (name == w.window) return &w;
+  return nullptr;
+}
+
+std::wstring controlText(HWND h) {
+  int n = GetWindowTextLengthW(h);
+  std::wstring s(static_cast<size_t>(n) + 1, L'\0');
+  GetWindowTextW(h, s.data(), n + 1);
+  s.resize(static_cast<size_t>(n));
+  return s;
+}
+
+}  // namespace
+
+Gui::Gui(HINSTANCE instance) : instance_(instance) {}
+
+Gui::Shown* Gui::byHwnd(HWND h) {
+  for (auto& [w, s] : shown_)
+    if (s.hwnd == h) return &s;
+  return nullptr;
+}
+
+void Gui::created(Window& w) {
+  const WindowId* ids = windowIdOf(w.name());
+  if (!ids) return;
+  HWND hwnd = CreateDialogParamW(instance_, MAKEINTRESOURCEW(ids->dialog), nullptr, dialogProc,
+                                 reinterpret_cast<LPARAM>(this));
+  if (!hwnd) return;
+  Shown& s = shown_[&w];
+  s.model = &w;
+  s.hwnd = hwnd;
+  if (FindResourceW(instance_, MAKEINTRESOURCEW(ids->menu), MAKEINTRESOURCEW(4) /* RT_MENU */)) {
+    s.menu = LoadMenuW(instance_, MAKEINTRESOURCEW(ids->menu));
+    SetMenu(hwnd, s.menu);
+  }
+  HICON icon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_KESTRIVE));
+  SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+
+  s.tips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr, instance_, nullptr);
+  for (const ControlId& c : kControlIds) {
+    if (w.name() != c.window || !w.has(c.control)) continue;
+    Control& ctl = w.ctl(c.control);
+    s.byId[c.id] = &ctl;
+    s.ids[&ctl] = c.id;
+    HWND h = GetDlgItem(hwnd, c.id);
+    if (!h) continue;
+    if (ctl.kind == Kind::CheckList) {
+      ListView_SetExtendedListViewStyle(h, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+      RECT rc;
+      GetClientRect(h, &rc);
+      LVCOLUMNW col{};
+      col.mask = LVCF_WIDTH;
+      col.cx = rc.right - rc.left - GetSystemMetrics(SM_CXVSCROLL);
+      ListView_InsertColumn(h, 0, &col);
+      ListView_SetCallbackMask(h, LVIS_STATEIMAGEMASK);
+    }
+    if (!ctl.tip.empty() && s.tips) {
+      std::wstring tip = widen(ctl.tip);
+      TOOLINFOW ti{};
+      ti.cbSize = sizeof(ti);
+      ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+      ti.hwnd = hwnd;
+      ti.uId = reinterpret_cast<UINT_PTR>(h);
+      ti.lpszText = tip.data();
+      SendMessageW(s.tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    }
+  }
+}
+
+void Gui::destroyed(Window& w) {
+  auto it = shown_.find(&w);
+  if (it == shown_.end()) return;
+  HWND hwnd = it->second.hwnd;
+  HMENU menu = it->second.menu;
+  shown_.erase(it);
+  // Our handler may still be on this window's stack; it no longer touches it.
+  DestroyWindow(hwnd);
+  if (menu) DestroyMenu(menu);
+}
+
+void Gui::sync() {
+  if (syncing_) return;
+  syncing_ = true;
+  std::vector<Shown*> all;
+  for (auto& [w, s] : shown_) all.push_back(&s);
+  for (Shown* s : all) syncWindow(*s);
+  syncing_ = false;
+}
+
+void Gui::syncWindow(Shown& s) {
+  Window& w = *s.model;
+  if (!s.title || *s.title != w.title) {
+    SetWindowTextW(s.hwnd, widen(w.title).c_str());
+    s.title = w.title;
+  }
+  for (const auto& c : w.controls()) {
+    auto id = s.ids.find(c.get());
+    if (id == s.ids.end()) continue;
+    syncControl(s, *c, id->second, s.mirrors[c.get()]);
+  }
+  // While a message box is up every window stays disabled.
+  if (modal_ == 0 && (!s.enabled || *s.enabled != w.enabled)) {
+    EnableWindow(s.hwnd, w.enabled);
+    s.enabled = w.enabled;
+  }
+  if (!s.visible || *s.visible != w.visible) {
+    ShowWindow(s.hwnd, w.visible ? SW_SHOW : SW_HIDE);
+    if (w.visible) SetForegroundWindow(s.hwnd);
+    s.visible = w.visible;
+  }
+}
+
+void Gui::syncControl(Shown& s, Control& c, int id, Mirror& m) {
+  const bool first = !m.known;
+  m.known = true;
+  if (c.kind == Kind::Menu || c.kind == Kind::Separator) return;
+  if (c.kind == Kind::MenuEntry) {
+    if (s.menu && (first || m.enabled != c.enabled)) {
+      EnableMenuItem(s.menu, id, MF_BYCOMMAND | (c.enabled ? MF_ENABLED : MF_GRAYED));
+      m.enabled = c.enabled;
+    }
+    return;
+  }
+  if (c.kind == Kind::Timer) {
+    if (first || m.interval != c.interval) {
+      if (c.interval > 0)
+        SetTimer(s.hwnd, id, std::max<UINT>(USER_TIMER_MINIMUM, c.interval), nullptr);
+      else if (!first)
+        KillTimer(s.hwnd, id);
+      m.interval = c.interval;
+    }
+    return;
+  }
+  HWND h = GetDlgItem(s.hwnd, id);
+  if (!h) return;
+  const bool hasCaption = c.kind == Kind::Button || c.kind == Kind::Label || c.kind == Kind::Check ||
+                          c.kind == Kind::Frame || c.kind == Kind::Text;
+  if (hasCaption && (first || m.caption != c.caption)) {
+    // An empty model caption keeps the resource's own text (pictures, frames without one).
+    if (!c.caption.empty() || !first) SetWindowTextW(h, widen(c.caption).c_str());
+    m.caption = c.caption;
+  }
+  if (first || m.enabled != c.enabled) {
+    EnableWindow(h, c.enabled);
+    m.enabled = c.enabled;
+  }
+  if (first || m.visible != c.visible) {
+    ShowWindow(h, c.visible ? SW_SHOWNA : SW_HIDE);
+    m.visible = c.visible;
+  }
+  if (c.kind == Kind::Check && (first || m.value != c.value)) {
+    SendMessageW(h, BM_SETCHECK, c.value == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+    m.value = c.value;
+  }
+  if (c.kind == Kind::Combo || c.kind == Kind::CheckList) {
+    bool same = m.texts.size() == c.items.size();
+    for (size_t i = 0; same && i < c.items.size(); ++i)
+      same = m.texts[i] == c.items[i].text && m.marks[i] == c.items[i].marked;
+    if (!same) {
+      m.texts.clear();
+      m.marks.clear();
+      for (const Item& item : c.items) {
+        m.texts.push_back(item.text);
+        m.marks.push_back(item.marked);
+      }
+      if (c.kind == Kind::Combo) {
+        SendMessageW(h, CB_RESETCONTENT, 0, 0);
+        for (const Item& item : c.items) SendMessageW(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(item.text).c_str()));
+        m.listIndex = -2;
+      } else {
+        ListView_SetItemCountEx(h, static_cast<int>(c.items.size()), LVSICF_NOSCROLL);
+        InvalidateRect(h, nullptr, TRUE);
+      }
+    }
+    if (c.kind == Kind::Combo && m.listIndex != c.listIndex) {
+      SendMessageW(h, CB_SETCURSEL, static_cast<WPARAM>(c.listIndex), 0);
+      m.listIndex = c.listIndex;
+    }
+  }
+}
+
+void Gui::toggleMarks(Shown& s, Control& list, HWND lv, const std::vector<int>& rows) {
+  if (!list.enabled || !s.model->enabled) return;
+  for (int row : rows)
+    if (row >= 0 && row < static_cast<int>(list.items.size())) {
+      list.items[row].marked = !list.items[row].marked;
+      ListView_RedrawItems(lv, row, row);
+    }
+  sync();
+}
+
+void Gui::dispatch(Shown& s, const std::string& control, const std::string& event) {
+  if (!app_) return;
+  const std::string window = s.model->name();  // s may be gone once the handler ran
+  app_->event(window, control, event);
+  sync();
+}
+
+INT_PTR CALLBACK Gui::dialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_INITDIALOG) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, lp);
+    return TRUE;
+  }
+  auto* gui = reinterpret_cast<Gui*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!gui) return FALSE;
+  Shown* s = gui->byHwnd(hwnd);
+  if (!s) return FALSE;
+  return gui->handle(*s, msg, wp, lp);
+}
+
+INT_PTR Gui::handle(Shown& s, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CLOSE: {
+      if (app_) app_->close(s.model->name());
+      sync();
+      return TRUE;
+    }
+    case WM_TIMER: {
+      auto it = s.byId.find(static_cast<int>(wp));
+      if (it != s.byId.end()) dispatch(s, it->second->name, "Timer");
+      return TRUE;
+    }
+    case WM_COMMAND: {
+      const int id = LOWORD(wp);
+      const int code = HIWORD(wp);
+      auto it = s.byId.find(id);
+      if (it == s.byId.end()) return FALSE;
+      Control& c = *it->second;
+      switch (c.kind) {
+        case Kind::MenuEntry:
+          if (lp == 0) dispatch(s, c.name, "Click");
+          return TRUE;
+        case Kind::Button:
+        case Kind::Label:
+          if (code == BN_CLICKED) dispatch(s, c.name, "Click");
+          return TRUE;
+        case Kind::Check:
+          if (code == BN_CLICKED) {
+            c.value = SendMessageW(reinterpret_cast<HWND>(lp), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+            s.mirrors[&c].value = c.value;
+            dispatch(s, c.name, "Click");
+          }
+          return TRUE;
+        case Kind::Combo:
+          if (code == CBN_SELCHANGE) {
+            int sel = static_cast<int>(SendMessageW(reinterpret_cast<HWND>(lp), CB_GETCURSEL, 0, 0));
+            c.listIndex = sel;
+            s.mirrors[&c].listIndex = sel;
+            dispatch(s, c.name, "Click");
+          }
+          return TRUE;
+        default:
+          return FALSE;
+      }
+    }
+    case WM_NOTIFY: {
+      auto* hdr = reinterpret_cast<NMHDR*>(lp);
+      auto it = s.byId.find(static_cast<int>(hdr->idFrom));
+      if (it == s.byId.end() || it->second->kind != Kind::CheckList) return FALSE;
+      Control& list = *it->second;
+      if (hdr->code == LVN_GETDISPINFOW) {
+        auto* di = reinterpret_cast<NMLVDISPINFOW*>(lp);
+        int row = di->item.iItem;
+        if (row < 0 || row >= static_cast<int>(list.items.size())) return TRUE;
+        if ((di->item.mask & LVIF_TEXT) && di->item.pszText && di->item.cchTextMax > 0) {
+          std::wstring text = widen(list.items[row].text);
+          size_t n = std::min<size_t>(text.size(), static_cast<size_t>(di->item.cchTextMax - 1));
+          std::copy_n(text.data(), n, di->item.pszText);
+          di->item.pszText[n] = L'\0';
+        }
+        if (di->item.mask & LVIF_STATE) {
+          di->item.state = INDEXTOSTATEIMAGEMASK(list.items[row].marked ? 2 : 1);
+          di->item.stateMask = LVIS_STATEIMAGEMASK;
+        }
+        return TRUE;
+      }
+      if (hdr->code == NM_CLICK || hdr->code == NM_DBLCLK) {
+        auto* ia = reinterpret_cast<NMITEMACTIVATE*>(lp);
+        LVHITTESTINFO hit{};
+        hit.pt = ia->ptAction;
+        int row = ListView_HitTest(hdr->hwndFrom, &hit);
+        if (row >= 0 && (hit.flags & LVHT_ONITEMSTATEICON)) toggleMarks(s, list, hdr->hwndFrom, {row});
+        return TRUE;
+      }
+      if (hdr->code == LVN_KEYDOWN && reinterpret_cast<NMLVKEYDOWN*>(lp)->wVKey == VK_SPACE) {
+        std::vector<int> rows;
+        for (int row = ListView_GetNextItem(hdr->hwndFrom, -1, LVNI_SELECTED); row >= 0;
+             row = ListView_GetNextItem(hdr->hwndFrom, row, LVNI_SELECTED))
+          rows.push_back(row);
+        toggleMarks(s, list, hdr->hwndFrom, rows);
+        return TRUE;
+      }
+      return FALSE;
+    }
+    default:
+      return FALSE;
+  }
+}
+
+int Gui::messageBox(const std::string& text, const std::string& title, uint32_t flags) {
+  sync();
+  HWND owner = nullptr;
+  HWND fg = GetForegroundWindow();
+  for (auto& [w, s] : shown_) {
+    if (s.hwnd == fg && IsWindowVisible(fg)) owner = fg;
+    if (!owner && w->visible) owner = s.hwnd;
+  }
+  // Modal for all of our windows, not only the owner.
+  ++modal_;
+  for (auto& [w, s] : shown_) {
+    EnableWindow(s.hwnd, FALSE);
+    s.enabled = false;
+  }
+  int answer = MessageBoxW(owner, widen(text).c_str(), widen(title).c_str(), flags | MB_SETFOREGROUND);
+  --modal_;
+  for (auto& [w, s] : shown_) s.enabled.reset();
+  sync();
+  return answer;
+}
+
+bool Gui::isDialogMessage(MSG& m) {
+  for (auto& [w, s] : shown_)
+    if (s.hwnd && (m.hwnd == s.hwnd || IsChild(s.hwnd, m.hwnd))) return IsDialogMessageW(s.hwnd, &m) != 0;
+  return false;
+}
+
+void Gui::doEvents() {
+  sync();
+  MSG m;
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    if (m.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(m.wParam));
+      break;
+    }
+    if (!isDialogMessage(m)) {
+      TranslateMessage(&m);
+      DispatchMessageW(&m);
+    }
+  }
+  // A short wait for new input keeps a waiting loop from spinning a core.
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+  sync();
+}
+
+void Gui::openUrl(const std::string& address) {
+  ShellExecuteW(nullptr, nullptr, widen(address).c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
+}
+
+void Gui::endProcess() { ExitProcess(0); }
+
+int Gui::run() {
+  MSG m;
+  while (GetMessageW(&m, nullptr, 0, 0) > 0) {
+    if (!isDialogMessage(m)) {
+      TranslateMessage(&m);
+      DispatchMessageW(&m);
+    }
+  }
+  return static_cast<int>(m.wParam);
+}
+
+}  // namespace kestrive::win32

@@ -1,0 +1,78 @@
+// The user-interface half of the Win32 platform: real dialogs made from the
+// resources mirror the toolkit-neutral windows, and user input goes back
+// into them and to their handlers.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/window.h"
+
+namespace kestrive {
+class App;
+}
+
+namespace kestrive::win32 {
+
+class Gui : public Ui, public WindowHost {
+ public:
+  explicit Gui(HINSTANCE instance);
+  void attach(App& app) { app_ = &app; }
+
+  void created(Window& w) override;
+  void destroyed(Window& w) override;
+
+  int messageBox(const std::string& text, const std::string& title, uint32_t flags) override;
+  void doEvents() override;
+  void openUrl(const std::string& address) override;
+  [[noreturn]] void endProcess() override;
+
+  // Brings every real window in step with its model.
+  void sync();
+  // The message loop; returns the exit code.
+  int run();
+
+ private:
+  struct Mirror {
+    bool known = false;
+    std::string caption;
+    bool enabled = true, visible = true;
+    int value = 0, listIndex = -1, interval = 0;
+    std::vector<std::string> texts;
+    std::vector<bool> marks;
+  };
+  struct Shown {
+    Window* model = nullptr;
+    HWND hwnd = nullptr;
+    HMENU menu = nullptr;
+    HWND tips = nullptr;
+    std::map<int, Control*> byId;
+    std::map<const Control*, int> ids;
+    std::map<const Control*, Mirror> mirrors;
+    std::optional<std::string> title;
+    std::optional<bool> visible, enabled;
+  };
+
+  static INT_PTR CALLBACK dialogProc(HWND, UINT, WPARAM, LPARAM);
+  INT_PTR handle(Shown& s, UINT msg, WPARAM wp, LPARAM lp);
+  Shown* byHwnd(HWND h);
+  void syncWindow(Shown& s);
+  void syncControl(Shown& s, Control& c, int id, Mirror& m);
+  void toggleMarks(Shown& s, Control& list, HWND lv, const std::vector<int>& rows);
+  void dispatch(Shown& s, const std::string& control, const std::string& event);
+  bool isDialogMessage(MSG& m);
+
+  HINSTANCE instance_;
+  App* app_ = nullptr;
+  std::map<Window*, Shown> shown_;
+  int modal_ = 0;
+  bool syncing_ = false;
+  std::wstring dispText_;  // keeps list texts alive while the list paints them
+};
+
+}  // namespace kestrive::win32

@@ -1,0 +1,60 @@
+// The operating-system half of the Win32 platform: files, registry,
+// processes, clock and the process environment, all through the
+// wide-character APIs, UTF-8 on our side.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace kestrive::win32 {
+
+std::wstring widen(const std::string& utf8);
+std::string narrow(const std::wstring& utf16);
+// The path as Windows must be given it so that exactly the named entry is
+// addressed: absolute drive paths in the \\?\ form (no trimming of trailing
+// dots and blanks, no 260-character limit); anything else unchanged.
+std::wstring toWinPath(const std::string& utf8Path);
+
+class Win32Fs : public FileSystem {
+ public:
+  bool setAttributes(const std::string& path, uint32_t attributes) override;
+  std::optional<uint32_t> attributes(const std::string& path) override;
+  bool deleteFile(const std::string& path) override;
+  bool exists(const std::string& path) override;
+  bool driveReady(const std::string& root) override;
+  std::unique_ptr<DirListing> list(const std::string& pattern, uint32_t mask) override;
+};
+
+class Win32Registry : public Registry {
+ public:
+  long openKeyEx(uint32_t root, const std::string& path, uint32_t access, HKey* key) override;
+  long openKey(uint32_t root, const std::string& path, HKey* key) override;
+  long createKey(uint32_t root, const std::string& path, HKey* key) override;
+  RegValue enumValue(HKey key, uint32_t index) override;
+  RegValue queryValue(HKey key, const std::string& name) override;
+  long setDword(HKey key, const std::string& name, uint32_t value) override;
+  long deleteValue(HKey key, const std::string& name) override;
+  long closeKey(HKey key) override;
+};
+
+class Win32Processes : public Processes {
+ public:
+  std::vector<ProcessInfo> snapshot() override;
+  bool run(const std::string& commandLine, int showStyle) override;
+};
+
+class Win32Clock : public Clock {
+ public:
+  uint32_t tickCount() override;
+};
+
+class Win32Env : public Env {
+ public:
+  // Holds a named mutex for the life of the process.
+  bool previousInstance() override;
+  std::string exeBaseName() override;
+  std::string profileFolder() override;
+};
+
+}  // namespace kestrive::win32

@@ -1,0 +1,31 @@
+# Shared by the end-to-end scripts, which run inside tools/wine-env.sh.
+set -euo pipefail
+
+E2E_ROOT="$WINEPREFIX/drive_c/e2e"   # seen by Kestrive as C:\e2e
+mkdir -p "$E2E_ROOT/shots"
+
+# work_folder tool|notool NAME: a folder C:\e2e\NAME holding kestrive.exe
+# (and the stand-in tool when asked); prints its Windows path.
+work_folder() {
+  local dir="$E2E_ROOT/$2"
+  rm -rf "$dir"
+  mkdir -p "$dir"
+  cp "$KESTRIVE_EXE" "$dir/kestrive.exe"
+  if [ "$1" = tool ]; then cp "$WIN32_BUILD/pskill.exe" "$dir/pskill.exe"; fi
+  echo "C:\\e2e\\$2"
+}
+
+# Runs the kauto script given on standard input.
+drive() { "$WINE" "$KAUTO" - ; }
+
+# A kauto line that saves a picture of a window as docs/NAME.png (see save_shots).
+shot() { echo "shot $1 C:\\e2e\\shots\\$2.bmp"; }
+save_shots() {
+  local f
+  mkdir -p "$SOURCE_DIR/docs"
+  for f in "$E2E_ROOT"/shots/*.bmp; do
+    [ -e "$f" ] || continue
+    convert "$f" "$SOURCE_DIR/docs/$(basename "${f%.bmp}").png"
+    rm -f "$f"
+  done
+}

@@ -1,0 +1,561 @@
+// kauto: drives a running Kestrive from the outside, as a user would, for the
+// end-to-end tests and the demo. It reads one command a line (from the file
+// named on its command line, or standard input) and stops with exit code 1
+// at the first expectation that does not hold.
+//
+//   launch <exe> <working folder>     start Kestrive; later commands act on it
+//   wait-window <win> [seconds]       until the window is visible
+//   wait-hidden <win> [seconds]       until it is hidden or gone
+//   no-window <win> [seconds]         it does not become visible meanwhile
+//   click <win> <control>             press a button or label
+//   menu <win> <entry>                choose a menu entry
+//   close <win>                       the close box
+//   select <win> <combo> <text>       pick an entry of a drop-down list
+//   check <win> <box> 0|1             set a check box as the user would
+//   mark <win> <list> <item>          toggle an entry's mark with the space bar
+//   expect-enabled <win> <control> 0|1
+//   expect-visible <win> 0|1
+//   expect-window-enabled <win> 0|1
+//   expect-text <win> <control> <text>
+//   expect-checked <win> <box> 0|1
+//   expect-items <win> <list> [item ...]   the entries, in any order
+//   expect-marked <win> <list> <item> 0|1
+//   items <win> <list>                print the entries
+//   box <text> [yes|no|ok] [kind]     a message box with exactly this text;
+//                                     kind: question, information, error, warning, plain
+//   no-box [seconds]
+//   wait-exit [seconds]               the launched process has ended
+//   expect-running 0|1
+//   rect <win>                        print the window's screen rectangle
+//   expect-attr <path> <attributes>   GetFileAttributes as a number (-1: absent)
+//   make-file <path> [attributes]     create a file (with content "x")
+//   make-dir <path> [attributes]
+//   hold <path>                       keep the file open, not shareable for deletion, until kauto ends
+//   expect-exists <path> 0|1
+//   shot <win> <file.bmp>             save a picture of the window
+//   sleep <milliseconds>
+//   echo <text>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <algorithm>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/win32/control_ids.h"
+
+namespace {
+
+using kestrive::win32::kControlIds;
+
+std::wstring widen(const std::string& s) {
+  int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+  std::wstring w(n, L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+  return w;
+}
+
+std::string narrow(const std::wstring& w) {
+  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  std::string s(n, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
+  return s;
+}
+
+const std::map<std::string, std::string> kTitles = {
+    {"frm_first", "Kestrive v3.0"},
+    {"frm_rd", "Pen Drive | Kestrive v3.0"},
+    {"frm_c", "Computer | Kestrive v3.0"},
+    {"frm_RM", "Registry Manager | Kestrive v3.0"},
+    {"frm_help", "How To 'Run As Administrator'? | Kestrive v3.0"},
+    {"frm_h", "History | Kestrive v3.0"},
+    {"frm_about", "About"},
+};
+
+struct Failure {
+  std::string what;
+};
+
+[[noreturn]] void fail(const std::string& what) { throw Failure{what}; }
+
+DWORD g_pid = 0;
+HANDLE g_process = nullptr;
+
+std::wstring textOf(HWND h) {
+  wchar_t buf[4096];
+  buf[0] = 0;
+  SendMessageTimeoutW(h, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000, nullptr);
+  return buf;
+}
+
+std::wstring classOf(HWND h) {
+  wchar_t buf[256];
+  GetClassNameW(h, buf, 256);
+  return buf;
+}
+
+bool ours(HWND h) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  return g_pid == 0 || pid == g_pid;
+}
+
+std::vector<HWND> topWindows() {
+  std::vector<HWND> out;
+  EnumWindows(
+      [](HWND h, LPARAM lp) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&out));
+  return out;
+}
+
+std::string titleOf(const std::string& win) {
+  auto it = kTitles.find(win);
+  if (it == kTitles.end()) fail("unknown window " + win);
+  return it->second;
+}
+
+// The dialog of that window name; prefers a visible one.
+HWND findWindow(const std::string& win) {
+  std::wstring title = widen(titleOf(win));
+  HWND hidden = nullptr;
+  for (HWND h : topWindows()) {
+    if (!ours(h) || classOf(h) != L"#32770" || textOf(h) != title) continue;
+    if (IsWindowVisible(h)) return h;
+    hidden = h;
+  }
+  return hidden;
+}
+
+HWND needWindow(const std::string& win) {
+  HWND h = findWindow(win);
+  if (!h) fail("no window " + win);
+  return h;
+}
+
+int controlId(const std::string& win, const std::string& control) {
+  for (const auto& c : kControlIds)
+    if (win == c.window && control == c.control) return c.id;
+  fail("unknown control " + win + "." + control);
+}
+
+HWND needControl(const std::string& win, const std::string& control) {
+  HWND w = needWindow(win);
+  HWND c = GetDlgItem(w, controlId(win, control));
+  if (!c) fail("window " + win + " has no control " + control);
+  return c;
+}
+
+template <class F>
+bool waitFor(double seconds, F ok) {
+  DWORD until = GetTickCount() + static_cast<DWORD>(seconds * 1000);
+  for (;;) {
+    if (ok()) return true;
+    if (static_cast<int>(until - GetTickCount()) <= 0) return false;
+    Sleep(50);
+  }
+}
+
+// ---- list views in the other process ---------------------------------------
+
+struct Remote {
+  HANDLE process = nullptr;
+  void* mem = nullptr;
+  explicit Remote(size_t size) {
+    process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, g_pid);
+    if (!process) fail("cannot open the process");
+    mem = VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+    if (!mem) fail("cannot allocate in the process");
+  }
+  ~Remote() {
+    VirtualFreeEx(process, mem, 0, MEM_RELEASE);
+    CloseHandle(process);
+  }
+  void write(const void* data, size_t n, size_t offset = 0) {
+    WriteProcessMemory(process, static_cast<char*>(mem) + offset, data, n, nullptr);
+  }
+  void read(void* data, size_t n, size_t offset = 0) {
+    ReadProcessMemory(process, static_cast<char*>(mem) + offset, data, n, nullptr);
+  }
+  LPARAM at(size_t offset = 0) { return reinterpret_cast<LPARAM>(static_cast<char*>(mem) + offset); }
+};
+
+std::vector<std::string> listItems(HWND lv) {
+  int n = static_cast<int>(SendMessageW(lv, LVM_GETITEMCOUNT, 0, 0));
+  std::vector<std::string> out;
+  const size_t textOffset = sizeof(LVITEMW);
+  const int cch = 2048;
+  Remote r(sizeof(LVITEMW) + cch * sizeof(wchar_t));
+  for (int i = 0; i < n; ++i) {
+    LVITEMW item{};
+    item.iSubItem = 0;
+    item.cchTextMax = cch;
+    item.pszText = reinterpret_cast<LPWSTR>(r.at(textOffset));
+    r.write(&item, sizeof(item));
+    SendMessageW(lv, LVM_GETITEMTEXTW, i, r.at());
+    std::vector<wchar_t> buf(cch);
+    r.read(buf.data(), cch * sizeof(wchar_t), textOffset);
+    buf[cch - 1] = 0;
+    out.push_back(narrow(buf.data()));
+  }
+  return out;
+}
+
+int itemIndex(HWND lv, const std::string& text) {
+  auto items = listItems(lv);
+  auto it = std::find(items.begin(), items.end(), text);
+  if (it == items.end()) fail("no entry '" + text + "'");
+  return static_cast<int>(it - items.begin());
+}
+
+bool itemMarked(HWND lv, int i) {
+  UINT state = static_cast<UINT>(SendMessageW(lv, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK));
+  return ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
+}
+
+// ---- message boxes ---------------------------------------------------------
+
+HWND findBox() {
+  for (HWND h : topWindows())
+    if (ours(h) && IsWindowVisible(h) && classOf(h) == L"#32770" && textOf(h) == L"Kestrive") return h;
+  return nullptr;
+}
+
+std::wstring boxText(HWND box) {
+  std::wstring best;
+  for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+    if (classOf(c) == L"Static") {
+      std::wstring t = textOf(c);
+      if (t.size() > best.size()) best = t;
+    }
+  return best;
+}
+
+std::string boxKind(HWND box) {
+  const bool yes = GetDlgItem(box, IDYES) != nullptr;
+  // The icon static holds one of the system icons.
+  HICON icon = nullptr;
+  for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+    if (classOf(c) == L"Static" && (GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && IsWindowVisible(c))
+      icon = reinterpret_cast<HICON>(SendMessageW(c, STM_GETICON, 0, 0));
+  if (yes) return "question";
+  if (!icon) return "plain";
+  if (icon == LoadIconW(nullptr, IDI_ERROR)) return "error";
+  if (icon == LoadIconW(nullptr, IDI_WARNING)) return "warning";
+  if (icon == LoadIconW(nullptr, IDI_INFORMATION)) return "information";
+  return "icon";
+}
+
+std::wstring longPath(const std::string& p) {
+  std::wstring path = widen(p);
+  if (path.size() > 2 && path[1] == L':') path = L"\\\\?\\" + path;
+  return path;
+}
+
+// A 24-bit BMP of what the screen shows inside the window.
+void saveShot(HWND win, const std::string& file) {
+  SetForegroundWindow(win);
+  Sleep(300);
+  RECT rc;
+  GetWindowRect(win, &rc);
+  int w = rc.right - rc.left, h = rc.bottom - rc.top;
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
+  GdiFlush();
+  const DWORD stride = ((w * 3 + 3) / 4) * 4;
+  BITMAPFILEHEADER fh{};
+  fh.bfType = 0x4D42;
+  fh.bfOffBits = sizeof(fh) + sizeof(bi.bmiHeader);
+  fh.bfSize = fh.bfOffBits + stride * h;
+  std::ofstream out(file, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&fh), sizeof(fh));
+  out.write(reinterpret_cast<const char*>(&bi.bmiHeader), sizeof(bi.bmiHeader));
+  out.write(static_cast<const char*>(bits), stride * h);
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  if (!out) fail("cannot write " + file);
+}
+
+// ---- commands --------------------------------------------------------------
+
+std::vector<std::string> words(const std::string& line) {
+  std::vector<std::string> out;
+  std::string cur;
+  bool quoted = false, any = false;
+  for (size_t i = 0; i < line.size(); ++i) {
+    char ch = line[i];
+    if (quoted) {
+      if (ch == '"') quoted = false;
+      else if (ch == '\\' && i + 1 < line.size() && line[i + 1] == '"') cur += line[++i];
+      else cur += ch;
+    } else if (ch == '"') {
+      quoted = true;
+      any = true;
+    } else if (ch == ' ' || ch == '\t') {
+      if (any || !cur.empty()) out.push_back(cur);
+      cur.clear();
+      any = false;
+    } else {
+      cur += ch;
+    }
+  }
+  if (any || !cur.empty()) out.push_back(cur);
+  return out;
+}
+
+double num(const std::vector<std::string>& w, size_t i, double dflt) { return w.size() > i ? std::stod(w[i]) : dflt; }
+
+void need(const std::vector<std::string>& w, size_t n) {
+  if (w.size() < n) fail("too few words");
+}
+
+void post(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (!PostMessageW(h, msg, wp, lp)) fail("cannot post to the window");
+}
+
+void run(const std::vector<std::string>& w) {
+  const std::string& verb = w[0];
+  if (verb == "launch") {
+    need(w, 3);
+    std::wstring cmd = L"\"" + widen(w[1]) + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, widen(w[2]).c_str(), &si, &pi))
+      fail("cannot start " + w[1]);
+    CloseHandle(pi.hThread);
+    g_process = pi.hProcess;
+    g_pid = pi.dwProcessId;
+    WaitForInputIdle(g_process, 10000);
+  } else if (verb == "wait-window") {
+    need(w, 2);
+    if (!waitFor(num(w, 2, 20), [&] { HWND h = findWindow(w[1]); return h && IsWindowVisible(h); }))
+      fail("window " + w[1] + " did not show");
+  } else if (verb == "wait-hidden") {
+    need(w, 2);
+    if (!waitFor(num(w, 2, 20), [&] { HWND h = findWindow(w[1]); return !h || !IsWindowVisible(h); }))
+      fail("window " + w[1] + " is still shown");
+  } else if (verb == "no-window") {
+    need(w, 2);
+    if (waitFor(num(w, 2, 3), [&] { HWND h = findWindow(w[1]); return h && IsWindowVisible(h); }))
+      fail("window " + w[1] + " showed");
+  } else if (verb == "click") {
+    need(w, 3);
+    HWND c = needControl(w[1], w[2]);
+    post(GetParent(c), WM_COMMAND, MAKEWPARAM(controlId(w[1], w[2]), BN_CLICKED), reinterpret_cast<LPARAM>(c));
+  } else if (verb == "menu") {
+    need(w, 3);
+    post(needWindow(w[1]), WM_COMMAND, MAKEWPARAM(controlId(w[1], w[2]), 0), 0);
+  } else if (verb == "close") {
+    need(w, 2);
+    post(needWindow(w[1]), WM_CLOSE, 0, 0);
+  } else if (verb == "select") {
+    need(w, 4);
+    HWND c = needControl(w[1], w[2]);
+    int n = static_cast<int>(SendMessageW(c, CB_GETCOUNT, 0, 0));
+    int found = -1;
+    for (int i = 0; i < n && found < 0; ++i) {
+      wchar_t buf[1024] = {0};
+      SendMessageW(c, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buf));
+      if (narrow(buf) == w[3]) found = i;
+    }
+    if (found < 0) fail("drop-down list has no entry " + w[3]);
+    SendMessageW(c, CB_SETCURSEL, found, 0);
+    post(GetParent(c), WM_COMMAND, MAKEWPARAM(controlId(w[1], w[2]), CBN_SELCHANGE), reinterpret_cast<LPARAM>(c));
+  } else if (verb == "check") {
+    need(w, 4);
+    HWND c = needControl(w[1], w[2]);
+    SendMessageW(c, BM_SETCHECK, w[3] == "1" ? BST_CHECKED : BST_UNCHECKED, 0);
+    post(GetParent(c), WM_COMMAND, MAKEWPARAM(controlId(w[1], w[2]), BN_CLICKED), reinterpret_cast<LPARAM>(c));
+  } else if (verb == "mark") {
+    need(w, 4);
+    HWND lv = needControl(w[1], w[2]);
+    int i = itemIndex(lv, w[3]);
+    Remote r(sizeof(LVITEMW));
+    LVITEMW clear{};
+    clear.stateMask = LVIS_SELECTED;
+    r.write(&clear, sizeof(clear));
+    SendMessageW(lv, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), r.at());
+    LVITEMW sel{};
+    sel.state = LVIS_SELECTED | LVIS_FOCUSED;
+    sel.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    r.write(&sel, sizeof(sel));
+    SendMessageW(lv, LVM_SETITEMSTATE, i, r.at());
+    post(lv, WM_KEYDOWN, VK_SPACE, 0x00390001);
+    post(lv, WM_KEYUP, VK_SPACE, 0xC0390001);
+  } else if (verb == "expect-enabled") {
+    need(w, 4);
+    bool want = w[3] == "1";
+    bool got;
+    HWND win = needWindow(w[1]);
+    int id = controlId(w[1], w[2]);
+    if (HWND c = GetDlgItem(win, id)) {
+      got = IsWindowEnabled(c) != 0;
+    } else {
+      HMENU menu = GetMenu(win);
+      UINT state = GetMenuState(menu, id, MF_BYCOMMAND);
+      if (state == static_cast<UINT>(-1)) fail("no control or menu entry " + w[2]);
+      got = (state & (MF_GRAYED | MF_DISABLED)) == 0;
+    }
+    if (got != want) fail(w[1] + "." + w[2] + (got ? " is enabled" : " is disabled"));
+  } else if (verb == "expect-visible") {
+    need(w, 3);
+    HWND h = findWindow(w[1]);
+    bool got = h && IsWindowVisible(h);
+    if (got != (w[2] == "1")) fail(w[1] + (got ? " is visible" : " is not visible"));
+  } else if (verb == "expect-window-enabled") {
+    need(w, 3);
+    bool got = IsWindowEnabled(needWindow(w[1])) != 0;
+    if (got != (w[2] == "1")) fail(w[1] + (got ? " is enabled" : " is disabled"));
+  } else if (verb == "expect-text") {
+    need(w, 4);
+    std::string got = narrow(textOf(needControl(w[1], w[2])));
+    if (got != w[3]) fail(w[1] + "." + w[2] + " reads '" + got + "'");
+  } else if (verb == "expect-checked") {
+    need(w, 4);
+    bool got = SendMessageW(needControl(w[1], w[2]), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    if (got != (w[3] == "1")) fail(w[1] + "." + w[2] + (got ? " is checked" : " is not checked"));
+  } else if (verb == "expect-items") {
+    need(w, 3);
+    auto got = listItems(needControl(w[1], w[2]));
+    std::vector<std::string> want(w.begin() + 3, w.end());
+    std::sort(got.begin(), got.end());
+    std::sort(want.begin(), want.end());
+    if (got != want) {
+      std::string s;
+      for (auto& g : got) s += " [" + g + "]";
+      fail(w[1] + "." + w[2] + " holds" + (s.empty() ? " nothing" : s));
+    }
+  } else if (verb == "expect-marked") {
+    need(w, 5);
+    HWND lv = needControl(w[1], w[2]);
+    bool got = itemMarked(lv, itemIndex(lv, w[3]));
+    if (got != (w[4] == "1")) fail(w[3] + (got ? " is marked" : " is not marked"));
+  } else if (verb == "items") {
+    need(w, 3);
+    for (const auto& item : listItems(needControl(w[1], w[2]))) std::cout << "  " << item << "\n";
+  } else if (verb == "box") {
+    need(w, 2);
+    HWND box = nullptr;
+    if (!waitFor(20, [&] { return (box = findBox()) != nullptr; })) fail("no message box '" + w[1] + "'");
+    Sleep(100);  // let the box finish laying out
+    std::string got = narrow(boxText(box));
+    if (got != w[1]) fail("message box reads '" + got + "'");
+    if (w.size() > 3 && boxKind(box) != w[3]) fail("message box is of kind " + boxKind(box));
+    std::string answer = w.size() > 2 ? w[2] : "ok";
+    int id = answer == "yes" ? IDYES : answer == "no" ? IDNO : IDOK;
+    post(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
+    if (!waitFor(10, [&] { return !IsWindow(box) || !IsWindowVisible(box); })) fail("message box did not close");
+  } else if (verb == "no-box") {
+    HWND box = nullptr;
+    if (waitFor(num(w, 1, 2), [&] { return (box = findBox()) != nullptr; }))
+      fail("unexpected message box '" + narrow(boxText(box)) + "'");
+  } else if (verb == "wait-exit") {
+    if (!g_process) fail("nothing launched");
+    if (WaitForSingleObject(g_process, static_cast<DWORD>(num(w, 1, 20) * 1000)) != WAIT_OBJECT_0)
+      fail("the process did not end");
+  } else if (verb == "expect-running") {
+    need(w, 2);
+    bool got = g_process && WaitForSingleObject(g_process, 0) == WAIT_TIMEOUT;
+    if (got != (w[1] == "1")) fail(got ? "the process runs" : "the process has ended");
+  } else if (verb == "rect") {
+    need(w, 2);
+    RECT rc;
+    GetWindowRect(needWindow(w[1]), &rc);
+    std::cout << rc.left << " " << rc.top << " " << rc.right - rc.left << " " << rc.bottom - rc.top << "\n";
+  } else if (verb == "expect-attr") {
+    need(w, 3);
+    std::wstring path = longPath(w[1]);
+    long got = static_cast<long>(static_cast<int>(GetFileAttributesW(path.c_str())));
+    if (got != std::stol(w[2])) fail(w[1] + " has attributes " + std::to_string(got));
+  } else if (verb == "make-file" || verb == "make-dir") {
+    need(w, 2);
+    std::wstring path = longPath(w[1]);
+    if (verb == "make-dir") {
+      if (!CreateDirectoryW(path.c_str(), nullptr)) fail("cannot create " + w[1]);
+    } else {
+      HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (f == INVALID_HANDLE_VALUE) fail("cannot create " + w[1]);
+      DWORD n = 0;
+      WriteFile(f, "x", 1, &n, nullptr);
+      CloseHandle(f);
+    }
+    if (w.size() > 2 && !SetFileAttributesW(path.c_str(), static_cast<DWORD>(std::stoul(w[2]))))
+      fail("cannot set the attributes of " + w[1]);
+  } else if (verb == "hold") {
+    need(w, 2);
+    HANDLE f = CreateFileW(longPath(w[1]).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (f == INVALID_HANDLE_VALUE) fail("cannot open " + w[1]);
+    // Left open on purpose until kauto ends.
+  } else if (verb == "expect-exists") {
+    need(w, 3);
+    bool got = GetFileAttributesW(longPath(w[1]).c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (got != (w[2] == "1")) fail(w[1] + (got ? " exists" : " does not exist"));
+  } else if (verb == "shot") {
+    need(w, 3);
+    saveShot(needWindow(w[1]), w[2]);
+  } else if (verb == "sleep") {
+    need(w, 2);
+    Sleep(static_cast<DWORD>(std::stoul(w[1])));
+  } else if (verb == "echo") {
+    for (size_t i = 1; i < w.size(); ++i) std::cout << (i > 1 ? " " : "") << w[i];
+    std::cout << "\n";
+  } else {
+    fail("unknown command " + verb);
+  }
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  std::ifstream file;
+  std::istream* in = &std::cin;
+  if (argc > 1 && std::wstring(argv[1]) != L"-") {
+    file.open(narrow(argv[1]));
+    if (!file) {
+      std::cerr << "kauto: cannot read " << narrow(argv[1]) << "\n";
+      return 2;
+    }
+    in = &file;
+  }
+  std::string line;
+  int number = 0;
+  while (std::getline(*in, line)) {
+    ++number;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    auto w = words(line);
+    if (w.empty() || w[0][0] == '#') continue;
+    try {
+      run(w);
+    } catch (const Failure& f) {
+      std::cout << "FAIL line " << number << ": " << line << "\n  " << f.what << std::endl;
+      return 1;
+    } catch (const std::exception& e) {
+      std::cout << "FAIL line " << number << ": " << line << "\n  " << e.what() << std::endl;
+      return 1;
+    }
+    std::cout.flush();
+  }
+  return 0;
+}

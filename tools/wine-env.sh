@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Runs Windows programs of the cross build under Wine, in a private prefix
+# inside the build folder, headless, with test drives mapped as letters.
+#
+#   wine-env.sh <win32 build> run-tests <exe> [args]   a console test program
+#   wine-env.sh <win32 build> e2e <script.sh>           an end-to-end script under Xvfb
+#   wine-env.sh <win32 build> shell <command...>        any command inside the environment
+#
+# Scripts run with: WINE (the loader), WIN32_BUILD, KESTRIVE_EXE, KAUTO,
+# DRIVES (host folder of the mapped drives), map_drive, kauto, shot, wine_path.
+set -euo pipefail
+
+WIN32_BUILD="$(cd "$1" && pwd)"
+verb="$2"
+shift 2
+SOURCE_DIR="$(cd "$(dirname "$0")/.." && pwd)"
+
+if [ -x /usr/lib/wine/wine64 ]; then WINE=/usr/lib/wine/wine64
+elif command -v wine64 >/dev/null; then WINE=wine64
+else WINE=wine; fi
+export WINE WIN32_BUILD SOURCE_DIR
+export WINEPREFIX="${KESTRIVE_WINEPREFIX:-$WIN32_BUILD/wine-prefix}"
+export WINEDEBUG=-all WINEARCH=win64
+# No Mono or Gecko installer dialogs.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export KESTRIVE_EXE="$WIN32_BUILD/kestrive.exe"
+export KAUTO="$WIN32_BUILD/kauto.exe"
+export DRIVES="$WIN32_BUILD/drives"
+
+# Serialise users of the one prefix (ctest, a demo run and a developer).
+exec 9>"$WIN32_BUILD/.wine-env.lock"
+flock 9
+
+started_xvfb=""
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  [ -n "$started_xvfb" ] && kill "$started_xvfb" 2>/dev/null || true
+  rm -f "$WINEPREFIX/dosdevices/"[d-y]: 2>/dev/null || true
+}
+trap cleanup EXIT
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  mkdir -p "$WINEPREFIX"
+  DISPLAY= wineboot -i >/dev/null 2>&1 || true
+  wineserver -w
+fi
+# The host's root must not be offered as a drive.
+rm -f "$WINEPREFIX/dosdevices/z:"
+rm -f "$WINEPREFIX/dosdevices/"[d-y]: 2>/dev/null || true
+mkdir -p "$DRIVES"
+
+# map_drive E: a fresh empty host folder shown as drive E:.
+map_drive() {
+  local letter
+  letter="$(echo "$1" | tr 'A-Z' 'a-z' | cut -c1)"
+  rm -rf "${DRIVES:?}/$letter"
+  mkdir -p "$DRIVES/$letter"
+  ln -sfn "$DRIVES/$letter" "$WINEPREFIX/dosdevices/$letter:"
+}
+# The Windows form of a host path (through drive C: for files of the build).
+wine_path() { "$WINE" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
+kauto() { "$WINE" "$KAUTO" "$@"; }
+export -f map_drive wine_path kauto
+
+start_xvfb() {
+  local n
+  for n in $(seq 90 140); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+      started_xvfb=$!
+      export DISPLAY=":$n"
+      for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
+      return 1
+    fi
+  done
+  return 1
+}
+
+case "$verb" in
+  run-tests)
+    exe="$1"; shift
+    cd "$WIN32_BUILD"
+    "$WINE" "$WIN32_BUILD/$exe" "$@"
+    ;;
+  e2e)
+    script="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
+    if [ -z "${KESTRIVE_USE_DISPLAY:-}" ] || [ -z "${DISPLAY:-}" ]; then start_xvfb; fi
+    cd "$WIN32_BUILD"
+    bash "$script"
+    ;;
+  shell)
+    if [ -z "${DISPLAY:-}" ]; then start_xvfb; fi
+    cd "$WIN32_BUILD"
+    "$@"
+    ;;
+  *)
+    echo "wine-env.sh: unknown verb $verb" >&2
+    exit 2
+    ;;
+esac
