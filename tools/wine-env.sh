@@ -42,6 +42,8 @@ trap cleanup EXIT
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   DISPLAY= wineboot -i >/dev/null 2>&1 || true
+  # Wine draws the title bars itself, so screenshots show them without a window manager.
+  DISPLAY= "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1 || true
   wineserver -w
 fi
 # The host's root must not be offered as a drive.
@@ -86,7 +88,8 @@ case "$verb" in
     script="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
     if [ -z "${KESTRIVE_USE_DISPLAY:-}" ] || [ -z "${DISPLAY:-}" ]; then start_xvfb; fi
     cd "$WIN32_BUILD"
-    bash "$script"
+    shift
+    bash "$script" "$@"
     ;;
   shell)
     if [ -z "${DISPLAY:-}" ]; then start_xvfb; fi
