@@ -21,3 +21,10 @@ if(KESTRIVE_WIN32_BUILD)
     set_tests_properties(e2e.${case} PROPERTIES TIMEOUT 900 RUN_SERIAL TRUE)
   endforeach()
 endif()
+
+# Native tests run with the address and undefined-behaviour checkers, so a
+# handler that touches a window after it was unloaded fails loudly.
+foreach(t kestrive_logic kestrive_fake native_tests)
+  target_compile_options(${t} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer -O1)
+endforeach()
+target_link_options(native_tests PRIVATE -fsanitize=address,undefined)

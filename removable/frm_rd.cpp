@@ -1,5 +1,9 @@
 #include "removable/frm_rd.h"
 
+#include <vector>
+
+#include "platform/text.h"
+#include "removable/root_entries.h"
 #include "shell/app.h"
 
 namespace kestrive {
@@ -49,22 +53,212 @@ FrmRd::FrmRd(App& a) : Window(a, "frm_rd") {
   on("f_Exit_Click", [this] { f_Exit_Click(); });
 }
 
-void FrmRd::Form_Load() { title = windowTitle("Pen Drive | "); }
+namespace {
 
-void FrmRd::btn_rsd_Click() {}
-void FrmRd::btn_scan_Click() {}
-void FrmRd::ScanDevice() {}
-void FrmRd::btn_r_Click() {}
-void FrmRd::btn_r_dir2_Click() {}
-void FrmRd::btn_d2_Click() {}
-void FrmRd::btn_del_Click() {}
-void FrmRd::DeleteListedEntries(Control&, bool) {}
-void FrmRd::e_sa_Click() {}
-void FrmRd::btn_dir_sa_Click() {}
-void FrmRd::btn_dir_usa_Click() {}
-void FrmRd::btn_s2_Click() {}
-void FrmRd::btn_ds2_Click() {}
-void FrmRd::T1_Timer() {}
+const char* const kCandidateLetters = "A,B,C,D,E,F,G,H,I,J,K,L,M,N,O,P,Q,R,S,T,U,V,W,X,Y,Z";
+
+}  // namespace
+
+bool FrmRd::confirm(const std::string& question) { return app().ask(question) && loaded(); }
+
+void FrmRd::tell(const std::string& text, MsgKind kind) { app().message(text, kind); }
+
+void FrmRd::Form_Load() {
+  title = windowTitle("Pen Drive | ");
+  FileSystem& fs = app().p.fs;
+  Control& drives = ctl("cmb_rd");
+  const std::vector<std::string> letters = split(kCandidateLetters, ",");
+  drives.clear();
+  for (const std::string& letter : letters) {
+    const std::string root = letter + ":\\";
+    if (!fs.driveReady(root)) continue;
+    // A root holding both folders is taken for the Windows system drive.
+    const bool windows = fs.exists(letter + ":\\Windows");
+    const bool programFiles = fs.exists(letter + ":\\Program Files");
+    if (windows && programFiles) continue;
+    drives.add(root);
+  }
+  ctl("chkAD").value = 1;
+  ctl("btn_r_dir2").enabled = false;
+  ctl("btn_r").enabled = false;
+}
+
+// The toolkit-neutral window has no focus to give; cmb_rd simply shows the
+// fresh list with nothing chosen.
+void FrmRd::btn_rsd_Click() { Form_Load(); }
+
+void FrmRd::btn_scan_Click() {
+  if (deviceRoot().empty()) {
+    tell(msg::SelectDevice);
+    return;
+  }
+  if (!confirm(msg::ConfirmScan)) return;
+  ScanDevice();
+  const bool found = !ctl("lst_dir_2").items.empty() || !ctl("lst_dir").items.empty();
+  tell(found ? msg::ScanFound : msg::ScanClean);
+  if (!loaded()) return;
+  ctl("btn_r").enabled = true;
+  ctl("btn_r_dir2").enabled = true;
+}
+
+void FrmRd::ScanDevice() {
+  Control& executables = ctl("lst_dir");
+  Control& viruses = ctl("lst_dir_2");
+  executables.clear();
+  viruses.clear();
+  FileSystem& fs = app().p.fs;
+  const std::string root = deviceRoot();
+  const std::string own = rd::ownProgramName(app().p.env);
+  rd::forEachRootName(fs, root, [&](const std::string& name) {
+    const std::string path = root + name;
+    fs.setAttributes(path, attr::Normal);
+    // A full list takes no more names; the rest of the root is still unhidden.
+    switch (rd::classify(name, own)) {
+      case rd::Verdict::Executable:
+        executables.add(name);
+        break;
+      case rd::Verdict::Virus:
+        viruses.add(name);
+        break;
+      case rd::Verdict::Protected:
+        fs.setAttributes(path, attr::Hidden | attr::System);
+        break;
+      case rd::Verdict::OwnProgram:
+      case rd::Verdict::Other:
+        break;
+    }
+  });
+}
+
+void FrmRd::btn_r_Click() {
+  Control& executables = ctl("lst_dir");
+  executables.clear();
+  // Unlike the scan, letter case counts for our own name here.
+  const std::string own = rd::ownProgramName(app().p.env);
+  rd::forEachRootName(app().p.fs, deviceRoot(), [&](const std::string& name) {
+    if (rd::hasExecutableMarker(name) && name != own) executables.add(name);
+  });
+}
+
+void FrmRd::btn_r_dir2_Click() {
+  Control& viruses = ctl("lst_dir_2");
+  viruses.clear();
+  rd::forEachRootName(app().p.fs, deviceRoot(), [&](const std::string& name) {
+    if (rd::hasVirusMarker(name)) viruses.add(name);
+  });
+}
+
+void FrmRd::btn_d2_Click() {
+  if (deviceRoot().empty()) {
+    tell(msg::SelectDevice);
+    return;
+  }
+  if (!confirm(msg::ConfirmDelete)) return;
+  Control& viruses = ctl("lst_dir_2");
+  if (ctl("chkAD").value == 1) {
+    DeleteListedEntries(viruses, true);
+  } else {
+    if (viruses.markedCount() == 0) {
+      tell(msg::SelectFile);
+      return;
+    }
+    DeleteListedEntries(viruses, false);
+  }
+  // Gone while a box was open, or no device left to rebuild from.
+  if (!loaded() || deviceRoot().empty()) return;
+  btn_r_dir2_Click();
+  reportDeletion(viruses, {"btn_d2", "btn_s2", "btn_ds2"});
+}
+
+void FrmRd::btn_del_Click() {
+  Control& executables = ctl("lst_dir");
+  if (executables.markedCount() == 0) {
+    tell(msg::SelectFile);
+    return;
+  }
+  if (deviceRoot().empty()) {
+    tell(msg::SelectDevice);
+    return;
+  }
+  if (!confirm(msg::ConfirmDelete)) return;
+  DeleteListedEntries(executables, false);
+  if (!loaded() || deviceRoot().empty()) return;
+  btn_r_Click();
+  reportDeletion(executables, {"btn_del", "btn_dir_sa", "btn_dir_usa"});
+}
+
+void FrmRd::reportDeletion(const Control& list, std::initializer_list<const char*> buttons) {
+  if (!list.items.empty()) {
+    tell(msg::DeleteLeftRemovable);
+    return;
+  }
+  tell(msg::DeleteComplete);
+  if (!loaded()) return;
+  for (const char* button : buttons) ctl(button).enabled = false;
+}
+
+void FrmRd::DeleteListedEntries(Control& list, bool all) {
+  FileSystem& fs = app().p.fs;
+  // From the last entry down, so removing one never moves one still to visit.
+  for (int i = static_cast<int>(list.items.size()) - 1; i >= 0; --i) {
+    // The list may have changed while an earlier box was open.
+    const int count = static_cast<int>(list.items.size());
+    if (i >= count) {
+      i = count;
+      continue;
+    }
+    if (!all && !list.items[i].marked) continue;
+    const std::string root = deviceRoot();
+    // Without a device the path would name the working folder.
+    if (root.empty()) return;
+    const std::string path = root + list.items[i].text;
+    fs.setAttributes(path, attr::Normal);
+    fs.deleteFile(path);
+    // Only a path that is gone counts as deleted, whatever the call said.
+    if (fs.exists(path)) {
+      tell(msg::CannotDeletePrefix + path + msg::InUseRemovable, MsgKind::Error);
+      if (!loaded()) return;
+    } else {
+      list.items.erase(list.items.begin() + i);
+    }
+  }
+}
+
+void FrmRd::e_sa_Click() {
+  if (deviceRoot().empty()) {
+    tell(msg::SelectDevice);
+    return;
+  }
+  if (!confirm(msg::ConfirmShowAll)) return;
+  FileSystem& fs = app().p.fs;
+  const std::string root = deviceRoot();
+  // A root that cannot be listed (drive pulled out) yields nothing to change.
+  rd::forEachRootName(fs, root, [&](const std::string& name) { fs.setAttributes(root + name, attr::Normal); });
+}
+
+void FrmRd::btn_dir_sa_Click() { ctl("lst_dir").setAllMarks(true); }
+void FrmRd::btn_dir_usa_Click() { ctl("lst_dir").setAllMarks(false); }
+void FrmRd::btn_s2_Click() { ctl("lst_dir_2").setAllMarks(true); }
+void FrmRd::btn_ds2_Click() { ctl("lst_dir_2").setAllMarks(false); }
+
+void FrmRd::T1_Timer() {
+  ctl("btn_scan").enabled = !deviceRoot().empty();
+  const bool executables = !ctl("lst_dir").items.empty();
+  for (const char* name : {"btn_del", "btn_dir_sa", "btn_dir_usa"}) ctl(name).enabled = executables;
+  Control& viruses = ctl("lst_dir_2");
+  if (!viruses.items.empty()) {
+    ctl("btn_d2").enabled = true;
+    // Automatic mode deletes the whole list, so marking it means nothing.
+    const bool manual = ctl("chkAD").value != 1;
+    viruses.enabled = manual;
+    ctl("btn_s2").enabled = manual;
+    ctl("btn_ds2").enabled = manual;
+  } else {
+    ctl("btn_d2").enabled = false;
+    ctl("btn_s2").enabled = false;
+    ctl("btn_ds2").enabled = false;
+  }
+}
 
 void FrmRd::btn_x_Click() {
   ctl("lst_dir").clear();

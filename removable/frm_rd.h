@@ -2,9 +2,11 @@
 // the unhide command, the marking buttons and the control-state timer.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 
 #include "platform/window.h"
+#include "shell/texts.h"
 
 namespace kestrive {
 
@@ -33,6 +35,13 @@ class FrmRd : public Window {
   void T1_Timer();
   void btn_x_Click();
   void f_Exit_Click();
+
+ private:
+  // Message boxes; a box may outlive the window, so callers check loaded().
+  bool confirm(const std::string& question);  // Yes, and the window still there
+  void tell(const std::string& text, MsgKind kind = MsgKind::Information);
+  // The end of both Delete buttons, once their list has been rebuilt.
+  void reportDeletion(const Control& list, std::initializer_list<const char*> buttons);
 };
 
 }  // namespace kestrive

@@ -23,11 +23,14 @@
 //   items <win> <list>                print the entries
 //   box <text> [yes|no|ok] [kind]     a message box with exactly this text;
 //                                     kind: question, information, error, warning, plain
+//   boxes <answer> <text> [text ...]   these message boxes, each once, in any order
 //   no-box [seconds]
 //   wait-exit [seconds]               the launched process has ended
 //   expect-running 0|1
 //   rect <win>                        print the window's screen rectangle
-//   expect-attr <path> <attributes>   GetFileAttributes as a number (-1: absent)
+//   expect-attr <path> <attributes>   read-only, hidden, system and directory bits (1|2|4|16)
+//                                     of GetFileAttributes (-1: absent); Wine reports the
+//                                     archive bit on every file, so it is not compared
 //   make-file <path> [attributes]     create a file (with content "x")
 //   make-dir <path> [attributes]
 //   hold <path>                       keep the file open, not shareable for deletion, until kauto ends
@@ -239,19 +242,32 @@ std::wstring boxText(HWND box) {
   return best;
 }
 
+// The kind of a message box, told by its buttons and by the colour of its
+// icon as the screen shows it (icon handles mean nothing in another process).
 std::string boxKind(HWND box) {
-  const bool yes = GetDlgItem(box, IDYES) != nullptr;
-  // The icon static holds one of the system icons.
-  HICON icon = nullptr;
+  if (GetDlgItem(box, IDYES)) return "question";
+  HWND icon = nullptr;
   for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
     if (classOf(c) == L"Static" && (GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && IsWindowVisible(c))
-      icon = reinterpret_cast<HICON>(SendMessageW(c, STM_GETICON, 0, 0));
-  if (yes) return "question";
+      icon = c;
   if (!icon) return "plain";
-  if (icon == LoadIconW(nullptr, IDI_ERROR)) return "error";
-  if (icon == LoadIconW(nullptr, IDI_WARNING)) return "warning";
-  if (icon == LoadIconW(nullptr, IDI_INFORMATION)) return "information";
-  return "icon";
+  RECT rc;
+  GetWindowRect(icon, &rc);
+  HDC screen = GetDC(nullptr);
+  int red = 0, yellow = 0, blue = 0;
+  for (int y = rc.top; y < rc.bottom; ++y)
+    for (int x = rc.left; x < rc.right; ++x) {
+      COLORREF c = GetPixel(screen, x, y);
+      int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+      if (r > 170 && g < 110 && b < 110) ++red;
+      else if (r > 170 && g > 140 && b < 110) ++yellow;
+      else if (b > 150 && r < 130) ++blue;
+    }
+  ReleaseDC(nullptr, screen);
+  if (red == 0 && yellow == 0 && blue == 0) return "plain";
+  if (red >= yellow && red >= blue) return "error";
+  if (yellow >= blue) return "warning";
+  return "information";
 }
 
 std::wstring longPath(const std::string& p) {
@@ -305,8 +321,8 @@ std::vector<std::string> words(const std::string& line) {
   for (size_t i = 0; i < line.size(); ++i) {
     char ch = line[i];
     if (quoted) {
+      // No escapes: Windows paths end in backslashes.
       if (ch == '"') quoted = false;
-      else if (ch == '\\' && i + 1 < line.size() && line[i + 1] == '"') cur += line[++i];
       else cur += ch;
     } else if (ch == '"') {
       quoted = true;
@@ -466,6 +482,21 @@ void run(const std::vector<std::string>& w) {
     int id = answer == "yes" ? IDYES : answer == "no" ? IDNO : IDOK;
     post(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
     if (!waitFor(10, [&] { return !IsWindow(box) || !IsWindowVisible(box); })) fail("message box did not close");
+  } else if (verb == "boxes") {
+    need(w, 3);
+    std::vector<std::string> pending(w.begin() + 2, w.end());
+    int id = w[1] == "yes" ? IDYES : w[1] == "no" ? IDNO : IDOK;
+    while (!pending.empty()) {
+      HWND box = nullptr;
+      if (!waitFor(20, [&] { return (box = findBox()) != nullptr; })) fail("no message box '" + pending[0] + "'");
+      Sleep(100);
+      std::string got = narrow(boxText(box));
+      auto it = std::find(pending.begin(), pending.end(), got);
+      if (it == pending.end()) fail("message box reads '" + got + "'");
+      pending.erase(it);
+      post(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
+      if (!waitFor(10, [&] { return !IsWindow(box) || !IsWindowVisible(box); })) fail("message box did not close");
+    }
   } else if (verb == "no-box") {
     HWND box = nullptr;
     if (waitFor(num(w, 1, 2), [&] { return (box = findBox()) != nullptr; }))
@@ -486,7 +517,8 @@ void run(const std::vector<std::string>& w) {
   } else if (verb == "expect-attr") {
     need(w, 3);
     std::wstring path = longPath(w[1]);
-    long got = static_cast<long>(static_cast<int>(GetFileAttributesW(path.c_str())));
+    DWORD a = GetFileAttributesW(path.c_str());
+    long got = a == INVALID_FILE_ATTRIBUTES ? -1 : static_cast<long>(a & 23);
     if (got != std::stol(w[2])) fail(w[1] + " has attributes " + std::to_string(got));
   } else if (verb == "make-file" || verb == "make-dir") {
     need(w, 2);

@@ -46,10 +46,8 @@ void Gui::created(Window& w) {
   Shown& s = shown_[&w];
   s.model = &w;
   s.hwnd = hwnd;
-  if (FindResourceW(instance_, MAKEINTRESOURCEW(ids->menu), MAKEINTRESOURCEW(4) /* RT_MENU */)) {
-    s.menu = LoadMenuW(instance_, MAKEINTRESOURCEW(ids->menu));
-    SetMenu(hwnd, s.menu);
-  }
+  // The dialog template names its menu, so the window is sized for it.
+  s.menu = GetMenu(hwnd);
   HICON icon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_KESTRIVE));
   SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
@@ -90,11 +88,9 @@ void Gui::destroyed(Window& w) {
   auto it = shown_.find(&w);
   if (it == shown_.end()) return;
   HWND hwnd = it->second.hwnd;
-  HMENU menu = it->second.menu;
   shown_.erase(it);
   // Our handler may still be on this window's stack; it no longer touches it.
   DestroyWindow(hwnd);
-  if (menu) DestroyMenu(menu);
 }
 
 void Gui::sync() {

@@ -1,0 +1,361 @@
+#include "platform/win32/os.h"
+
+#include <windows.h>
+
+#include <tlhelp32.h>
+#include <userenv.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+namespace kestrive::win32 {
+
+// ---------------------------------------------------------------- texts
+
+std::wstring widen(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  if (n <= 0) return {};
+  std::wstring out(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+  return out;
+}
+
+std::string narrow(const std::wstring& utf16) {
+  if (utf16.empty()) return {};
+  int n = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), nullptr, 0,
+                              nullptr, nullptr);
+  if (n <= 0) return {};
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), out.data(), n,
+                      nullptr, nullptr);
+  return out;
+}
+
+namespace {
+
+bool isDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// "." and ".." components, forward slashes and doubled backslashes need the
+// normal Win32 path parsing; the \\?\ form would take them literally.
+bool needsNormalising(const std::string& path) {
+  if (path.find('/') != std::string::npos) return true;
+  size_t start = 3;  // after "X:\"
+  while (start <= path.size()) {
+    size_t end = path.find('\\', start);
+    if (end == std::string::npos) end = path.size();
+    std::string_view part(path.data() + start, end - start);
+    if (part == "." || part == "..") return true;
+    if (part.empty() && end < path.size()) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::wstring toWinPath(const std::string& utf8Path) {
+  const std::string& p = utf8Path;
+  bool absoluteDrivePath = p.size() >= 3 && isDriveLetter(p[0]) && p[1] == ':' && p[2] == '\\';
+  if (!absoluteDrivePath || needsNormalising(p)) return widen(p);
+  return L"\\\\?\\" + widen(p);
+}
+
+// ---------------------------------------------------------------- files
+
+bool Win32Fs::setAttributes(const std::string& path, uint32_t attributes) {
+  return SetFileAttributesW(toWinPath(path).c_str(), attributes) != 0;
+}
+
+std::optional<uint32_t> Win32Fs::attributes(const std::string& path) {
+  DWORD a = GetFileAttributesW(toWinPath(path).c_str());
+  if (a == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+  return a;
+}
+
+bool Win32Fs::deleteFile(const std::string& path) {
+  return DeleteFileW(toWinPath(path).c_str()) != 0;
+}
+
+bool Win32Fs::exists(const std::string& path) {
+  // Unlike a search, a relative name is looked for in the current directory only.
+  return GetFileAttributesW(toWinPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool Win32Fs::driveReady(const std::string& root) {
+  // An empty card reader or floppy drive must not bring up "There is no disk
+  // in the drive".
+  UINT previous = GetErrorMode();
+  SetErrorMode(previous | SEM_FAILCRITICALERRORS);
+  DWORD sectors = 0, bytes = 0, freeClusters = 0, clusters = 0;
+  BOOL ok = GetDiskFreeSpaceW(widen(root).c_str(), &sectors, &bytes, &freeClusters, &clusters);
+  SetErrorMode(previous);
+  return ok != 0;
+}
+
+namespace {
+
+constexpr DWORD kMaskedBits = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
+
+class Win32Listing : public DirListing {
+ public:
+  Win32Listing(const std::wstring& pattern, uint32_t mask) : mask_(mask) {
+    handle_ = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data_, FindExSearchNameMatch,
+                               nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (handle_ == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
+      handle_ = FindFirstFileExW(pattern.c_str(), FindExInfoStandard, &data_,
+                                 FindExSearchNameMatch, nullptr, 0);
+    pending_ = handle_ != INVALID_HANDLE_VALUE;
+  }
+  ~Win32Listing() override { close(); }
+  Win32Listing(const Win32Listing&) = delete;
+  Win32Listing& operator=(const Win32Listing&) = delete;
+
+  std::optional<std::string> next() override {
+    while (pending_) {
+      WIN32_FIND_DATAW entry = data_;
+      // Read ahead so that the handle is released as soon as the last name is out.
+      pending_ = FindNextFileW(handle_, &data_) != 0;
+      if (!pending_) close();
+      if (wanted(entry)) return narrow(entry.cFileName);
+    }
+    return std::nullopt;
+  }
+
+ private:
+  // As VB's Dir: plain files always, hidden, system and folder entries only
+  // when the mask asks for every one of those bits they carry.
+  bool wanted(const WIN32_FIND_DATAW& e) const {
+    std::wstring_view name(e.cFileName);
+    if (name == L"." || name == L"..") return false;
+    return (e.dwFileAttributes & kMaskedBits & ~mask_) == 0;
+  }
+  void close() {
+    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+    pending_ = false;
+  }
+
+  DWORD mask_;
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  WIN32_FIND_DATAW data_{};
+  bool pending_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<DirListing> Win32Fs::list(const std::string& pattern, uint32_t mask) {
+  return std::make_unique<Win32Listing>(toWinPath(pattern), mask);
+}
+
+// ---------------------------------------------------------------- registry
+
+namespace {
+
+HKEY rootKey(uint32_t root) {
+  switch (root) {
+    case HKCU: return HKEY_CURRENT_USER;
+    case HKLM: return HKEY_LOCAL_MACHINE;
+    // The other predefined keys are sign-extended 32-bit constants as well.
+    default: return reinterpret_cast<HKEY>(static_cast<intptr_t>(static_cast<int32_t>(root)));
+  }
+}
+
+HKEY handleOf(HKey key) { return reinterpret_cast<HKEY>(key); }
+
+long opened(LSTATUS status, HKEY h, HKey* key) {
+  if (key) *key = status == ERROR_SUCCESS ? reinterpret_cast<HKey>(h) : 0;
+  return status;
+}
+
+bool isText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
+
+// Texts become UTF-8 with every NUL they hold, the terminating one included.
+std::vector<uint8_t> valueBytes(DWORD type, const uint8_t* data, size_t size) {
+  if (!isText(type)) return std::vector<uint8_t>(data, data + size);
+  std::wstring wide(size / 2, L'\0');  // an odd trailing byte is no character
+  if (!wide.empty()) memcpy(wide.data(), data, wide.size() * sizeof(wchar_t));
+  std::string text = narrow(wide);
+  return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+// Enough rounds for a value that keeps growing while it is read; the
+// registry's own limits (16,383-character names, data of a few megabytes)
+// are reached long before.
+constexpr int kGrowRounds = 16;
+
+}  // namespace
+
+long Win32Registry::openKeyEx(uint32_t root, const std::string& path, uint32_t access, HKey* key) {
+  HKEY h = nullptr;
+  LSTATUS s = RegOpenKeyExW(rootKey(root), widen(path).c_str(), 0, access, &h);
+  return opened(s, h, key);
+}
+
+long Win32Registry::openKey(uint32_t root, const std::string& path, HKey* key) {
+  HKEY h = nullptr;
+  LSTATUS s = RegOpenKeyW(rootKey(root), widen(path).c_str(), &h);
+  return opened(s, h, key);
+}
+
+long Win32Registry::createKey(uint32_t root, const std::string& path, HKey* key) {
+  HKEY h = nullptr;
+  LSTATUS s = RegCreateKeyW(rootKey(root), widen(path).c_str(), &h);
+  return opened(s, h, key);
+}
+
+RegValue Win32Registry::enumValue(HKey key, uint32_t index) {
+  RegValue out;
+  DWORD maxName = 0, maxData = 0;
+  LSTATUS s = RegQueryInfoKeyW(handleOf(key), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                               nullptr, &maxName, &maxData, nullptr, nullptr);
+  if (s != ERROR_SUCCESS) {
+    out.status = s;
+    return out;
+  }
+  std::wstring name(static_cast<size_t>(maxName) + 1, L'\0');
+  std::vector<uint8_t> data(static_cast<size_t>(maxData) + 2);
+  for (int round = 0; round < kGrowRounds; ++round) {
+    DWORD nameLen = static_cast<DWORD>(name.size());
+    DWORD dataLen = static_cast<DWORD>(data.size());
+    DWORD type = REG_NONE;
+    s = RegEnumValueW(handleOf(key), index, name.data(), &nameLen, nullptr, &type, data.data(),
+                      &dataLen);
+    if (s == ERROR_MORE_DATA) {
+      // The value grew since the key was queried; the name length is not
+      // reported back, so both buffers grow.
+      name.resize(name.size() * 2);
+      data.resize(std::max<size_t>(data.size() * 2, dataLen));
+      continue;
+    }
+    out.status = s;
+    if (s == ERROR_SUCCESS) {
+      out.name = narrow(name.substr(0, nameLen));
+      out.type = type;
+      out.data = valueBytes(type, data.data(), std::min<size_t>(dataLen, data.size()));
+    }
+    return out;
+  }
+  out.status = ERROR_MORE_DATA;
+  return out;
+}
+
+RegValue Win32Registry::queryValue(HKey key, const std::string& name) {
+  RegValue out;
+  out.name = name;
+  std::wstring wname = widen(name);
+  DWORD size = 0;
+  DWORD type = REG_NONE;
+  LSTATUS s = RegQueryValueExW(handleOf(key), wname.c_str(), nullptr, &type, nullptr, &size);
+  std::vector<uint8_t> data;
+  for (int round = 0; s == ERROR_SUCCESS || s == ERROR_MORE_DATA; ++round) {
+    if (round == kGrowRounds) {
+      s = ERROR_MORE_DATA;
+      break;
+    }
+    data.resize(std::max<size_t>({size, data.size() * 2, 2}));
+    size = static_cast<DWORD>(data.size());
+    s = RegQueryValueExW(handleOf(key), wname.c_str(), nullptr, &type, data.data(), &size);
+    if (s == ERROR_SUCCESS) break;
+  }
+  out.status = s;
+  if (s == ERROR_SUCCESS) {
+    out.type = type;
+    out.data = valueBytes(type, data.data(), std::min<size_t>(size, data.size()));
+  }
+  return out;
+}
+
+long Win32Registry::setDword(HKey key, const std::string& name, uint32_t value) {
+  DWORD v = value;
+  return RegSetValueExW(handleOf(key), widen(name).c_str(), 0, REG_DWORD,
+                        reinterpret_cast<const BYTE*>(&v), sizeof v);
+}
+
+long Win32Registry::deleteValue(HKey key, const std::string& name) {
+  return RegDeleteValueW(handleOf(key), widen(name).c_str());
+}
+
+long Win32Registry::closeKey(HKey key) { return RegCloseKey(handleOf(key)); }
+
+// ---------------------------------------------------------------- processes
+
+std::vector<ProcessInfo> Win32Processes::snapshot() {
+  std::vector<ProcessInfo> out;
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snap == INVALID_HANDLE_VALUE) return out;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snap, &entry); more; more = Process32NextW(snap, &entry))
+    out.push_back({static_cast<uint32_t>(entry.th32ProcessID), narrow(entry.szExeFile)});
+  CloseHandle(snap);
+  return out;
+}
+
+bool Win32Processes::run(const std::string& commandLine, int showStyle) {
+  std::wstring cmd = widen(commandLine);  // CreateProcessW may write into it
+  cmd.push_back(L'\0');
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = static_cast<WORD>(showStyle);
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return false;
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return true;
+}
+
+// ---------------------------------------------------------------- clock, environment
+
+uint32_t Win32Clock::tickCount() { return GetTickCount(); }
+
+bool Win32Env::previousInstance() {
+  // Decided once per process; the first instance keeps the mutex until it ends.
+  static const bool previous = [] {
+    HANDLE m = CreateMutexW(nullptr, FALSE, L"Local\\Kestrive.SingleInstance");
+    DWORD error = GetLastError();
+    // Access denied: the mutex exists, made by an instance running with other rights.
+    bool exists = m ? error == ERROR_ALREADY_EXISTS : error == ERROR_ACCESS_DENIED;
+    if (exists && m) CloseHandle(m);
+    return exists;
+  }();
+  return previous;
+}
+
+std::string Win32Env::exeBaseName() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return {};
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  size_t slash = path.find_last_of(L"\\/");
+  std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+  size_t dot = name.rfind(L'.');
+  if (dot != std::wstring::npos) name.resize(dot);
+  return narrow(name);
+}
+
+std::string Win32Env::profileFolder() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+  DWORD size = 0;
+  GetUserProfileDirectoryW(token, nullptr, &size);
+  std::wstring folder(std::max<DWORD>(size, MAX_PATH), L'\0');
+  size = static_cast<DWORD>(folder.size());
+  BOOL ok = GetUserProfileDirectoryW(token, folder.data(), &size);
+  CloseHandle(token);
+  if (!ok) return {};
+  folder.resize(wcsnlen(folder.c_str(), folder.size()));
+  while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+  return narrow(folder);
+}
+
+}  // namespace kestrive::win32

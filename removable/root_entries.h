@@ -1,0 +1,42 @@
+// What the removable-storage cleaner looks for in a drive's root directory,
+// and the one way it walks that directory.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace kestrive::rd {
+
+// Extensions the shortcut virus leaves behind; a name holding any of them,
+// anywhere, is suspect.
+inline const std::array<std::string, 8> VirusMarkers = {".bat", ".lnk", ".inf", ".scr",
+                                                       ".vbs", ".com", ".pif", ".cmd"};
+inline const std::string ExecutableMarker = ".exe";
+// Windows' own root entries, which must stay hidden and system.
+inline const std::array<std::string, 6> ProtectedNames = {"$RECYCLE.BIN", "desktop.ini", "Folder Settings",
+                                                         "RECYCLER",     "Config.Msi",  "System Volume Information"};
+
+enum class Verdict { Executable, OwnProgram, Virus, Protected, Other };
+
+// Kestrive's own executable name as it would appear on a drive.
+std::string ownProgramName(Env& env);
+
+// Letter case is ignored by all of these.
+bool hasExecutableMarker(const std::string& name);
+bool hasVirusMarker(const std::string& name);
+bool isProtectedName(const std::string& name);
+
+// The scan's rules, first match wins: ".exe", then the virus markers, then the
+// protected names.
+Verdict classify(const std::string& name, const std::string& ownProgram);
+
+// Calls fn with each bare name of the root (hidden and system ones included),
+// in listing order. An empty root lists nothing: the pattern would otherwise
+// name the working folder. A listing that starts repeating itself, or yields
+// an empty name, has failed and ends the walk, so no name is treated twice.
+void forEachRootName(FileSystem& fs, const std::string& root, const std::function<void(const std::string&)>& fn);
+
+}  // namespace kestrive::rd
