@@ -36,3 +36,7 @@ foreach(src ${KESTRIVE_TOOLS})
   target_link_libraries(${tool} PRIVATE ${KESTRIVE_SYSTEM_LIBS})
   target_link_options(${tool} PRIVATE ${KESTRIVE_STATIC_LINK} -municode)
 endforeach()
+# The test worm runs without a console, like the real thing.
+if(TARGET worm)
+  set_target_properties(worm PROPERTIES WIN32_EXECUTABLE ON)
+endif()

@@ -4,6 +4,7 @@
 // at the first expectation that does not hold.
 //
 //   launch <exe> <working folder>     start Kestrive; later commands act on it
+//   spawn <exe>                       start another program (not tracked), e.g. a test worm
 //   wait-window <win> [seconds]       until the window is visible
 //   wait-hidden <win> [seconds]       until it is hidden or gone
 //   no-window <win> [seconds]         it does not become visible meanwhile
@@ -363,6 +364,16 @@ void run(const std::vector<std::string>& w) {
     g_process = pi.hProcess;
     g_pid = pi.dwProcessId;
     WaitForInputIdle(g_process, 10000);
+  } else if (verb == "spawn") {
+    need(w, 2);
+    std::wstring cmd = L"\"" + widen(w[1]) + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+      fail("cannot start " + w[1]);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
   } else if (verb == "wait-window") {
     need(w, 2);
     if (!waitFor(num(w, 2, 20), [&] { HWND h = findWindow(w[1]); return h && IsWindowVisible(h); }))

@@ -81,8 +81,13 @@ start_xvfb() {
 case "$verb" in
   run-tests)
     exe="$1"; shift
-    cd "$WIN32_BUILD"
-    "$WINE" "$WIN32_BUILD/$exe" "$@"
+    # Inside C: so that Windows paths of the programs exist (there is no Z:).
+    bin="$WINEPREFIX/drive_c/wine-tests"
+    rm -rf "$bin"
+    mkdir -p "$bin"
+    cp "$WIN32_BUILD"/*.exe "$bin/"
+    cd "$bin"
+    "$WINE" "$bin/$exe" "$@"
     ;;
   e2e)
     script="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
