@@ -1,5 +1,8 @@
 #include "computer/frm_c.h"
 
+#include "computer/cleaner.h"
+#include "platform/text.h"
+#include "policy/function.h"
 #include "shell/app.h"
 
 namespace kestrive {
@@ -44,18 +47,224 @@ FrmC::FrmC(App& a) : Window(a, "frm_c") {
   on("ex_fReg_Click", [this] { ex_fReg_Click(); });
 }
 
-void FrmC::Form_Load() { title = windowTitle("Computer | "); }
+void FrmC::Form_Load() {
+  title = windowTitle("Computer | ");
+  // Nothing to refresh before the first scan.
+  ctl("btn_c_r").enabled = false;
+  ctl("btn_Er").enabled = false;
+}
 
-void FrmC::btn_scan_Click() {}
-void FrmC::btn_c_r_Click() {}
-void FrmC::btn_Er_Click() {}
-void FrmC::btn_d_Click() {}
-void FrmC::btn_Ed_Click() {}
-void FrmC::btn_c_ma_Click() {}
-void FrmC::btn_c_uma_Click() {}
-void FrmC::btn_Esa_Click() {}
-void FrmC::btn_Edsa_Click() {}
-void FrmC::T2_Timer() {}
+// ---- listing ---------------------------------------------------------------
+
+void FrmC::ListProfileExecutables() {
+  Control& list = ctl("lst_P");
+  list.clear();
+  for (const std::string& name : ListExecutableNames(app().p))
+    if (!list.add(name)) break;
+}
+
+bool FrmC::ListStartupEntries() {
+  ctl("lst_V").clear();
+  RunValues values;
+  for (const std::string& name : ListExecutableNames(app().p))
+    if (!ScanRunKey(HKCU, kRunKey, name, values)) return false;
+  return true;
+}
+
+bool FrmC::ScanRunKey(uint32_t root, const std::string& path, const std::string& fileName, RunValues& values) {
+  Platform& p = app().p;
+  HKey key = 0;
+  if (p.reg.openKeyEx(root, path, kRunKeyAccess, &key) != kErrorSuccess || key == 0) {
+    if (key != 0) p.reg.closeKey(key);
+    // Once for every name: each name is its own look at the key.
+    app().message(msg::NoSubkey, MsgKind::Plain);
+    return loaded();
+  }
+  bool goOn = ListMatchingRunValues(root, path, fileName, values);
+  p.reg.closeKey(key);
+  return goOn;
+}
+
+bool FrmC::ListMatchingRunValues(uint32_t root, const std::string& path, const std::string& fileName,
+                                 RunValues& values) {
+  Platform& p = app().p;
+  HKey key = 0;
+  if (p.reg.openKeyEx(root, path, kRunKeyAccess, &key) != kErrorSuccess || key == 0) {
+    if (key != 0) p.reg.closeKey(key);
+    app().message(msg::OpenKeyErrorPrefix + path, MsgKind::Plain);
+    return loaded();
+  }
+  // The key does not change during one scan, so its values are read at the
+  // first name and matched against every later one.
+  if (!values.read) {
+    values.read = true;
+    // Names and data come in full, so a long value is read like any other
+    // and the values after it are still examined.
+    for (uint32_t index = 0;; ++index) {
+      RegValue v = p.reg.enumValue(key, index);
+      if (v.status != kErrorSuccess) break;
+      if (v.type != regtype::Sz) continue;
+      RunValues::Value value;
+      value.name = v.name;
+      value.label = v.name.empty() && !v.data.empty() ? kDefaultValueLabel : v.name;
+      value.data = TrimAtNul(std::string(v.data.begin(), v.data.end()));
+      value.folded = DecodeUtf8(lower(value.data));
+      values.values.push_back(std::move(value));
+    }
+  }
+  p.reg.closeKey(key);
+
+  // A name that is no valid pattern ends its own listing, silently.
+  std::optional<LikePattern> pattern = LikePattern::compile(lower(fileName));
+  if (!pattern) return true;
+  Control& list = ctl("lst_V");
+  for (const RunValues::Value& v : values.values)
+    if (pattern->find(v.folded, 1) != 0) list.add(fileName + " | " + v.label + " | " + v.data, v.name);
+  return true;
+}
+
+// ---- buttons -----------------------------------------------------------------
+
+void FrmC::btn_scan_Click() {
+  ctl("lst_V").clear();
+  ctl("lst_P").clear();
+  ListProfileExecutables();
+  if (!ListStartupEntries()) return;
+  // The verdict rests on the start-up entries alone.
+  bool found = !ctl("lst_V").items.empty();
+  for (const char* b : {"btn_c_ma", "btn_c_uma", "btn_d"}) ctl(b).enabled = found;
+  if (found)
+    app().message(msg::ComputerFound, MsgKind::Error);
+  else
+    app().message(msg::ComputerClean, MsgKind::Information);
+  if (!loaded()) return;
+  ctl("btn_c_r").enabled = true;
+  ctl("btn_Er").enabled = true;
+}
+
+void FrmC::btn_c_r_Click() {
+  ctl("lst_V").clear();
+  ListStartupEntries();
+}
+
+void FrmC::btn_Er_Click() {
+  ctl("lst_P").clear();
+  ListProfileExecutables();
+}
+
+void FrmC::btn_d_Click() {
+  if (ctl("lst_V").markedCount() == 0) {
+    app().message(msg::SelectFile, MsgKind::Information);
+    return;
+  }
+  if (!app().ask(msg::ConfirmDelete) || !loaded()) return;
+  Platform& p = app().p;
+
+  // Every listed executable is asked to end first, marked or not.
+  std::vector<std::string> running;
+  for (const Item& item : ctl("lst_P").items) running.push_back(item.text);
+  for (const std::string& name : running) {
+    if (!ToolPresent(p)) {
+      app().message(msg::ToolMissing, MsgKind::Warning);
+      return;
+    }
+    EndProcessByName(p, name);
+  }
+
+  // The waits below let other clicks run: the list is looked up afresh by
+  // index each time round, and a line's fields are copied before any wait.
+  for (size_t i = 0; i < ctl("lst_V").items.size(); ++i) {
+    const Item& item = ctl("lst_V").items[i];
+    if (!item.marked) continue;
+    std::vector<std::string> fields = split(item.text, " | ");
+    const std::string exe = fields[0];
+    const std::string path = fields.size() > 2 ? fields[2] : std::string();
+    // The unnamed value is shown as [Default] but deleted by its real name;
+    // a value really named [Default] keeps its name.
+    const std::string valueName = item.data.empty() ? std::string() : (fields.size() > 1 ? fields[1] : std::string());
+
+    if (!ToolPresent(p)) {
+      app().message(msg::ToolMissing, MsgKind::Warning);
+      return;
+    }
+    EndProcessByName(p, exe);
+    WaitMilliseconds(p, 1000);
+    if (!loaded()) return;
+    if (!path.empty()) {
+      p.fs.setAttributes(path, attr::Normal);
+      p.fs.deleteFile(path);
+      RetryDeleteWhileExists(p, path, exe);
+    }
+    DeleteRegValue(p, HKCU, kRunKey, valueName);
+    RestoreDefaultSettings(p);
+    if (!loaded()) return;
+    if (!path.empty() && p.fs.exists(path)) {
+      app().message(msg::SafeMode, MsgKind::Error);
+      return;
+    }
+  }
+
+  if (!ListStartupEntries()) return;
+  app().message(ctl("lst_V").items.empty() ? msg::DeleteComplete : msg::DeleteLeftComputer, MsgKind::Information);
+}
+
+void FrmC::btn_Ed_Click() {
+  if (ctl("lst_P").markedCount() == 0) {
+    app().message(msg::SelectFile, MsgKind::Information);
+    return;
+  }
+  if (!app().ask(msg::ConfirmDelete) || !loaded()) return;
+  Platform& p = app().p;
+
+  // The entries marked now, each once: removing one must not skip the next.
+  std::vector<std::string> names;
+  for (const Item& item : ctl("lst_P").items)
+    if (item.marked) names.push_back(item.text);
+
+  for (const std::string& name : names) {
+    if (!ToolPresent(p)) {
+      app().message(msg::ToolMissing, MsgKind::Warning);
+      return;
+    }
+    EndProcessByName(p, name);
+    WaitMilliseconds(p, 1000);
+    if (!loaded()) return;
+    // Without the folder the path would point at the root of the drive.
+    const std::string folder = GetProfileFolder(p);
+    const std::string path = folder.empty() ? name : folder + "\\" + name;
+    if (!folder.empty()) {
+      p.fs.setAttributes(path, attr::Normal);
+      p.fs.deleteFile(path);
+    }
+    if (folder.empty() || p.fs.exists(path)) {
+      app().message(msg::CannotDeletePrefix + path + msg::InUseComputer, MsgKind::Error);
+      if (!loaded()) return;
+      continue;
+    }
+    // The list may have been relisted meanwhile; find the entry by its name.
+    auto& items = ctl("lst_P").items;
+    for (auto it = items.begin(); it != items.end(); ++it)
+      if (it->text == name) {
+        items.erase(it);
+        break;
+      }
+  }
+
+  ListProfileExecutables();
+  app().message(ctl("lst_P").items.empty() ? msg::DeleteComplete : msg::DeleteLeftComputer, MsgKind::Information);
+}
+
+void FrmC::btn_c_ma_Click() { ctl("lst_V").setAllMarks(true); }
+void FrmC::btn_c_uma_Click() { ctl("lst_V").setAllMarks(false); }
+void FrmC::btn_Esa_Click() { ctl("lst_P").setAllMarks(true); }
+void FrmC::btn_Edsa_Click() { ctl("lst_P").setAllMarks(false); }
+
+void FrmC::T2_Timer() {
+  bool lines = !ctl("lst_V").items.empty();
+  for (const char* b : {"btn_c_ma", "btn_c_uma", "btn_d"}) ctl(b).enabled = lines;
+  bool names = !ctl("lst_P").items.empty();
+  for (const char* b : {"btn_Esa", "btn_Edsa", "btn_Ed"}) ctl(b).enabled = names;
+}
 
 void FrmC::btn_x_Click() {
   ctl("lst_V").clear();

@@ -2,7 +2,9 @@
 // name them, and their removal through the process-termination tool.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/window.h"
 
@@ -27,6 +29,27 @@ class FrmC : public Window {
   void btn_x_Click();
   void ex_fReg_Click();
   void f2_Exit_Click();
+
+  // Empties lst_P and fills it with the profile folder's executable names.
+  void ListProfileExecutables();
+  // Empties lst_V and fills it with the Run entries naming those names.
+  // False when the window went away while a message was shown.
+  bool ListStartupEntries();
+
+  // The values of one key, read once per scan and matched per name.
+  struct RunValues {
+    struct Value {
+      std::string name;   // as stored; "" for the unnamed value
+      std::string label;  // as shown in the line
+      std::string data;   // text as stored, without its NUL
+      std::u32string folded;
+    };
+    bool read = false;
+    std::vector<Value> values;
+  };
+  bool ScanRunKey(uint32_t root, const std::string& path, const std::string& fileName, RunValues& values);
+  bool ListMatchingRunValues(uint32_t root, const std::string& path, const std::string& fileName,
+                             RunValues& values);
 };
 
 }  // namespace kestrive

@@ -1,5 +1,6 @@
 #include "policy/frm_rm.h"
 
+#include "policy/function.h"
 #include "shell/app.h"
 
 namespace kestrive {
@@ -28,8 +29,32 @@ FrmRM::FrmRM(App& a) : Window(a, "frm_RM") {
   on("RM_h_htraa_Click", [this] { RM_h_htraa_Click(); });
 }
 
-void FrmRM::Form_Load() { title = windowTitle("Registry Manager | "); }
-void FrmRM::btn_okk_Click() {}
+void FrmRM::Form_Load() {
+  title = windowTitle("Registry Manager | ");
+  app().message(msg::RunAsAdmin, MsgKind::Information);
+  if (!loaded()) return;
+  Platform& p = app().p;
+  for (const char* box : kSettingReadOrder) {
+    const Setting& s = settingFor(box);
+    bool one = EqualsOne(GetRegValue(p, HKCU, s.readKey, s.readName));
+    ctl(box).value = (one != s.checkedWhenNotOne) ? 1 : 0;
+  }
+}
+
+void FrmRM::btn_okk_Click() {
+  if (!app().ask(msg::ConfirmRegistry)) return;
+  if (!loaded()) return;
+  Platform& p = app().p;
+  // Every row is written, changed or not; a refused write costs only itself.
+  for (const Setting& s : kSettings) {
+    bool checked = ctl(s.box).value == 1;
+    for (const SettingWrite& w : s.writes) SetDwordValue(p, w.at, checked ? w.checked : w.unchecked);
+  }
+  p.ui.doEvents();
+  // A click during the yield may already have left the window.
+  if (!loaded()) return;
+  btn_zx_Click();
+}
 void FrmRM::btn_zx_Click() { app().returnTo(*this, "frm_c", true); }
 void FrmRM::RM_h_htraa_Click() { app().showAlongside("frm_help"); }
 void FrmRM::RM_f_exit_Click() { app().endProcess(); }
