@@ -4,6 +4,7 @@
 // at the first expectation that does not hold.
 //
 //   launch <exe> <working folder>     start Kestrive; later commands act on it
+//   attach <exe name>                 act on a running process of that name (a launch of an earlier run)
 //   spawn <exe>                       start another program (not tracked), e.g. a test worm
 //   wait-window <win> [seconds]       until the window is visible
 //   wait-hidden <win> [seconds]       until it is hidden or gone
@@ -26,6 +27,7 @@
 //                                     kind: question, information, error, warning, plain
 //   boxes <answer> <text> [text ...]   these message boxes, each once, in any order
 //   no-box [seconds]
+//   wait-box <text> [seconds]         until a message box with exactly this text shows; leaves it open
 //   wait-exit [seconds]               the launched process has ended
 //   expect-running 0|1
 //   rect <win>                        print the window's screen rectangle
@@ -37,7 +39,13 @@
 //   hold <path>                       keep the file open, not shareable for deletion, until kauto ends
 //   expect-exists <path> 0|1
 //   shot <win> <file.bmp>             save a picture of the window
+//   reg-set <key> <name> sz|dword <value>   e.g. reg-set HKCU\Software\X Name dword 1
+//   reg-delete <key> <name>
+//   expect-reg <key> <name> <value>   REG_SZ text or REG_DWORD number; "-" for no such value
+//   expect-process <exe name> 0|1     a process of that executable name runs
 //   sleep <milliseconds>
+//   stopwatch start                   (re)start the clock
+//   stopwatch print <label>           print "<label>: <milliseconds since start> ms"
 //   echo <text>
 #include <windows.h>
 #include <commctrl.h>
@@ -51,6 +59,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <tlhelp32.h>
 
 #include "platform/win32/control_ids.h"
 
@@ -90,6 +100,7 @@ struct Failure {
 
 DWORD g_pid = 0;
 HANDLE g_process = nullptr;
+LARGE_INTEGER g_stopwatch{};
 
 std::wstring textOf(HWND h) {
   wchar_t buf[4096];
@@ -313,6 +324,50 @@ void saveShot(HWND win, const std::string& file) {
   if (!out) fail("cannot write " + file);
 }
 
+// ---- registry and processes ---------------------------------------------------
+
+HKEY rootOf(const std::string& key, std::wstring& path) {
+  size_t at = key.find('\\');
+  std::string root = key.substr(0, at);
+  path = at == std::string::npos ? L"" : widen(key.substr(at + 1));
+  if (root == "HKCU") return HKEY_CURRENT_USER;
+  if (root == "HKLM") return HKEY_LOCAL_MACHINE;
+  fail("unknown root " + root);
+}
+
+std::string readValue(const std::string& key, const std::string& name) {
+  std::wstring path;
+  HKEY root = rootOf(key, path);
+  HKEY h = nullptr;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, &h) != ERROR_SUCCESS) return "-";
+  DWORD type = 0, size = 0;
+  std::wstring wname = widen(name);
+  std::string out = "-";
+  if (RegQueryValueExW(h, wname.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+    std::vector<BYTE> data(size + 2, 0);
+    RegQueryValueExW(h, wname.c_str(), nullptr, &type, data.data(), &size);
+    if (type == REG_DWORD)
+      out = std::to_string(*reinterpret_cast<DWORD*>(data.data()));
+    else if (type == REG_SZ || type == REG_EXPAND_SZ)
+      out = narrow(reinterpret_cast<wchar_t*>(data.data()));
+    else
+      out = "type " + std::to_string(type);
+  }
+  RegCloseKey(h);
+  return out;
+}
+
+bool processRuns(const std::string& exe) {
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W pe{};
+  pe.dwSize = sizeof(pe);
+  bool found = false;
+  for (BOOL ok = Process32FirstW(snap, &pe); ok && !found; ok = Process32NextW(snap, &pe))
+    found = _wcsicmp(pe.szExeFile, widen(exe).c_str()) == 0;
+  CloseHandle(snap);
+  return found;
+}
+
 // ---- commands --------------------------------------------------------------
 
 std::vector<std::string> words(const std::string& line) {
@@ -364,6 +419,17 @@ void run(const std::vector<std::string>& w) {
     g_process = pi.hProcess;
     g_pid = pi.dwProcessId;
     WaitForInputIdle(g_process, 10000);
+  } else if (verb == "attach") {
+    need(w, 2);
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W pe{};
+    pe.dwSize = sizeof(pe);
+    g_pid = 0;
+    for (BOOL ok = Process32FirstW(snap, &pe); ok && !g_pid; ok = Process32NextW(snap, &pe))
+      if (_wcsicmp(pe.szExeFile, widen(w[1]).c_str()) == 0) g_pid = pe.th32ProcessID;
+    CloseHandle(snap);
+    if (!g_pid) fail("no process " + w[1]);
+    g_process = OpenProcess(SYNCHRONIZE, FALSE, g_pid);
   } else if (verb == "spawn") {
     need(w, 2);
     std::wstring cmd = L"\"" + widen(w[1]) + L"\"";
@@ -512,6 +578,11 @@ void run(const std::vector<std::string>& w) {
     HWND box = nullptr;
     if (waitFor(num(w, 1, 2), [&] { return (box = findBox()) != nullptr; }))
       fail("unexpected message box '" + narrow(boxText(box)) + "'");
+  } else if (verb == "wait-box") {
+    need(w, 2);
+    HWND box = nullptr;
+    if (!waitFor(num(w, 2, 20), [&] { return (box = findBox()) != nullptr && narrow(boxText(box)) == w[1]; }))
+      fail(box ? "message box reads '" + narrow(boxText(box)) + "'" : "no message box '" + w[1] + "'");
   } else if (verb == "wait-exit") {
     if (!g_process) fail("nothing launched");
     if (WaitForSingleObject(g_process, static_cast<DWORD>(num(w, 1, 20) * 1000)) != WAIT_OBJECT_0)
@@ -558,9 +629,59 @@ void run(const std::vector<std::string>& w) {
   } else if (verb == "shot") {
     need(w, 3);
     saveShot(needWindow(w[1]), w[2]);
+  } else if (verb == "reg-set") {
+    need(w, 5);
+    std::wstring path;
+    HKEY root = rootOf(w[1], path);
+    HKEY h = nullptr;
+    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr) != ERROR_SUCCESS)
+      fail("cannot create " + w[1]);
+    std::wstring name = widen(w[2]);
+    LONG r;
+    if (w[3] == "dword") {
+      DWORD v = static_cast<DWORD>(std::stoul(w[4]));
+      r = RegSetValueExW(h, name.c_str(), 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), sizeof(v));
+    } else {
+      std::wstring v = widen(w[4]);
+      r = RegSetValueExW(h, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(v.c_str()),
+                         static_cast<DWORD>((v.size() + 1) * sizeof(wchar_t)));
+    }
+    RegCloseKey(h);
+    if (r != ERROR_SUCCESS) fail("cannot write " + w[2]);
+  } else if (verb == "reg-delete") {
+    need(w, 3);
+    std::wstring path;
+    HKEY root = rootOf(w[1], path);
+    HKEY h = nullptr;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_SET_VALUE, &h) == ERROR_SUCCESS) {
+      RegDeleteValueW(h, widen(w[2]).c_str());
+      RegCloseKey(h);
+    }
+  } else if (verb == "expect-reg") {
+    need(w, 4);
+    std::string got = readValue(w[1], w[2]);
+    if (got != w[3]) fail(w[1] + " " + w[2] + " is " + got);
+  } else if (verb == "expect-process") {
+    need(w, 3);
+    bool got = false;
+    // An ended process may take a moment to leave the table.
+    waitFor(w[2] == "1" ? 0 : 5, [&] { got = processRuns(w[1]); return got == (w[2] == "1"); });
+    if (got != (w[2] == "1")) fail(w[1] + (got ? " runs" : " does not run"));
   } else if (verb == "sleep") {
     need(w, 2);
     Sleep(static_cast<DWORD>(std::stoul(w[1])));
+  } else if (verb == "stopwatch") {
+    need(w, 2);
+    if (w[1] == "start") {
+      QueryPerformanceCounter(&g_stopwatch);
+    } else if (w[1] == "print" && w.size() > 2) {
+      LARGE_INTEGER now, frequency;
+      QueryPerformanceCounter(&now);
+      QueryPerformanceFrequency(&frequency);
+      std::cout << w[2] << ": " << (now.QuadPart - g_stopwatch.QuadPart) * 1000 / frequency.QuadPart << " ms\n";
+    } else {
+      fail("stopwatch start, or stopwatch print <label>");
+    }
   } else if (verb == "echo") {
     for (size_t i = 1; i < w.size(); ++i) std::cout << (i > 1 ? " " : "") << w[i];
     std::cout << "\n";

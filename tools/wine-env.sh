@@ -45,6 +45,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   # Wine draws the title bars itself, so screenshots show them without a window manager.
   DISPLAY= "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1 || true
   wineserver -w
+  # The profile's shell folders point at the host's home; tests must not reach it.
+  for link in "$WINEPREFIX/drive_c/users/"*/*; do
+    if [ -L "$link" ]; then rm -f "$link"; mkdir -p "$link"; fi
+  done
 fi
 # The host's root must not be offered as a drive.
 rm -f "$WINEPREFIX/dosdevices/z:"
@@ -92,13 +96,13 @@ case "$verb" in
   e2e)
     script="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
     if [ -z "${KESTRIVE_USE_DISPLAY:-}" ] || [ -z "${DISPLAY:-}" ]; then start_xvfb; fi
-    cd "$WIN32_BUILD"
+    cd "$WINEPREFIX/drive_c"
     shift
     bash "$script" "$@"
     ;;
   shell)
     if [ -z "${DISPLAY:-}" ]; then start_xvfb; fi
-    cd "$WIN32_BUILD"
+    cd "$WINEPREFIX/drive_c"
     "$@"
     ;;
   *)

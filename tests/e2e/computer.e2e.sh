@@ -1,0 +1,125 @@
+# The Computer cleaner through the real window: a test worm running from the
+# profile folder with its Run entry is ended by the stand-in tool, deleted,
+# its value removed, the settings restored; profile executables deleted on
+# their own; the Registry Manager writes what it shows next time.
+source "$(dirname "$0")/lib.sh"
+
+app="$(work_folder tool computer)"
+user="$(whoami)"
+profile="C:\\users\\$user"
+profile_host="$WINEPREFIX/drive_c/users/$user"
+run='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+sys='HKCU\Software\Microsoft\Windows\CurrentVersion\Policies\System'
+adv='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Advanced'
+cp "$WIN32_BUILD/worm.exe" "$profile_host/usbguard.exe"
+cp "$WIN32_BUILD/worm.exe" "$profile_host/tool.exe"
+mkdir -p "$profile_host/game.exe"
+trap 'rm -rf "$profile_host/usbguard.exe" "$profile_host/tool.exe" "$profile_host/game.exe"' EXIT
+
+echo "== Scan finds the worm; Delete ends it, deletes it, removes its value, restores the settings"
+drive <<EOF
+reg-set $run USBGuard sz "$profile\\usbguard.exe"
+reg-set $run Unrelated sz "C:\\windows\\notepad.exe"
+reg-set $sys DisableTaskMgr dword 1
+reg-set $sys DisableRegistryTools dword 1
+reg-set $adv Hidden dword 2
+spawn $profile\\usbguard.exe
+sleep 500
+expect-process usbguard.exe 1
+launch $app\\kestrive.exe $app
+wait-window frm_first
+click frm_first btn_c
+wait-window frm_c
+sleep 300
+expect-enabled frm_c btn_c_r 0
+expect-enabled frm_c btn_Er 0
+expect-enabled frm_c btn_d 0
+click frm_c btn_scan
+box "Done. Virus shortcut detect!" ok error
+expect-items frm_c lst_P usbguard.exe tool.exe game.exe
+expect-items frm_c lst_V "usbguard.exe | USBGuard | $profile\\usbguard.exe"
+expect-enabled frm_c btn_c_r 1
+expect-enabled frm_c btn_Er 1
+sleep 300
+expect-enabled frm_c btn_d 1
+$(shot frm_c computer-lists)
+click frm_c btn_d
+box "Please select file to delete!" ok information
+click frm_c btn_c_ma
+sleep 200
+expect-marked frm_c lst_V "usbguard.exe | USBGuard | $profile\\usbguard.exe" 1
+click frm_c btn_d
+box "Are you sure to delete this file(s)?" yes question
+box "Delete complete!" ok information
+expect-process usbguard.exe 0
+expect-exists "$profile\\usbguard.exe" 0
+expect-reg $run USBGuard -
+expect-reg $run Unrelated "C:\\windows\\notepad.exe"
+expect-reg $sys DisableTaskMgr 0
+expect-reg $sys DisableRegistryTools 0
+expect-reg $adv Hidden 0
+expect-reg $adv ShowSuperHidden 0
+expect-reg $adv SuperHidden 1
+expect-reg "HKCU\\Software\\Policies\\Microsoft\\Windows\\System" DisableCMD 0
+expect-items frm_c lst_V
+EOF
+
+echo "== Delete of profile executables: one deleted, a folder named game.exe reported"
+drive <<EOF
+attach kestrive.exe
+click frm_c btn_Er
+sleep 300
+expect-items frm_c lst_P tool.exe game.exe
+mark frm_c lst_P tool.exe
+mark frm_c lst_P game.exe
+click frm_c btn_Ed
+box "Are you sure to delete this file(s)?" yes
+box "Cannot delete file '$profile\\game.exe' because file is being used. Try again." ok error
+box "Delete complete. If that unknown file still exist, please login in Safe Mode!" ok information
+expect-exists "$profile\\tool.exe" 0
+expect-items frm_c lst_P game.exe
+EOF
+
+echo "== Registry Manager: reads HKCU, Ok writes, the next opening shows what was written"
+drive <<EOF
+attach kestrive.exe
+reg-delete $adv HideFileExt
+menu frm_c ex_fReg
+box "Make sure you 'Run As Administrator' to do this. (For windows 7 and vista only)" ok information
+wait-window frm_RM
+expect-checked frm_RM chk_NTM 0
+expect-checked frm_RM chk_NRE 0
+expect-checked frm_RM chk_SHFF 0
+expect-checked frm_RM chk_SE 1
+check frm_RM chk_NTM 1
+check frm_RM chk_SE 0
+click frm_RM btn_okk
+box "Are you sure to do this?" no question
+expect-visible frm_RM 1
+expect-reg $sys DisableTaskMgr 0
+click frm_RM btn_okk
+box "Are you sure to do this?" yes question
+wait-window frm_c
+expect-visible frm_RM 0
+expect-reg $sys DisableTaskMgr 1
+expect-reg $adv HideFileExt 1
+expect-reg $adv Hidden 0
+expect-reg $adv SuperHidden 1
+menu frm_c ex_fReg
+box "Make sure you 'Run As Administrator' to do this. (For windows 7 and vista only)" ok
+wait-window frm_RM
+expect-checked frm_RM chk_NTM 1
+expect-checked frm_RM chk_SE 0
+click frm_RM btn_zx
+wait-window frm_c
+expect-items frm_c lst_P game.exe
+reg-set $sys DisableTaskMgr dword 0
+reg-delete $adv HideFileExt
+click frm_c btn_x
+wait-window frm_first
+menu frm_first file_1
+wait-exit 20
+EOF
+
+save_shots
+echo "computer: all checks passed"
