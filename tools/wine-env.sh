@@ -69,17 +69,16 @@ kauto() { "$WINE" "$KAUTO" "$@"; }
 export -f map_drive wine_path kauto
 
 start_xvfb() {
-  local n
-  for n in $(seq 90 140); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-      started_xvfb=$!
-      export DISPLAY=":$n"
-      for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
-      return 1
-    fi
-  done
-  return 1
+  # Xvfb picks a free display itself, so parallel runs (other build folders) never share one.
+  local fifo n
+  fifo="$(mktemp -u)"
+  mkfifo "$fifo"
+  Xvfb -displayfd 8 -screen 0 1280x1024x24 -nolisten tcp 8>"$fifo" >/dev/null 2>&1 &
+  started_xvfb=$!
+  read -r -t 20 n <"$fifo" || n=""
+  rm -f "$fifo"
+  [ -n "$n" ] || return 1
+  export DISPLAY=":$n"
 }
 
 case "$verb" in
