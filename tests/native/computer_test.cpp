@@ -367,7 +367,9 @@ TEST_F(ComputerScan, SecondOpenFailingIsReportedWithTheKeyPath) {
                             }));
   EXPECT_EQ(f.reg.openHandles(), 0);
   for (const std::string& e : f.log) {
-    if (e.rfind("RegOpenKeyEx ", 0) == 0) EXPECT_EQ(e, "RegOpenKeyEx " + std::to_string(HKCU) + " " + RunKey + " 63");
+    if (e.rfind("RegOpenKeyEx ", 0) == 0) {
+      EXPECT_EQ(e, "RegOpenKeyEx " + std::to_string(HKCU) + " " + RunKey + " 63");
+    }
   }
 }
 

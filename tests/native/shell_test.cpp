@@ -52,6 +52,9 @@ struct ToolCase {
   bool opensDownload;
 };
 
+// Named rows instead of byte dumps in the test listing.
+void PrintTo(const ToolCase& c, std::ostream* os) { *os << c.name; }
+
 class ShellToolTest : public Shell, public ::testing::WithParamInterface<ToolCase> {};
 
 TEST_P(ShellToolTest, MissingToolAsksAndDisablesComputer) {
@@ -150,6 +153,8 @@ struct ChildCase {
   const char* way;      // control of the child, or "close"
   bool childUnloaded;
 };
+
+void PrintTo(const ChildCase& c, std::ostream* os) { *os << c.opener << " -> " << c.child << " -> " << c.way; }
 
 class ShellChildTest : public Shell, public ::testing::WithParamInterface<ChildCase> {};
 
@@ -251,7 +256,9 @@ TEST_F(Shell, ExitEndsTheProcessFromEveryWindow) {
     }
     EXPECT_TRUE(fp.ui.ended);
     // Nothing else ran on the way out: a hidden start-up window was not shown again.
-    if (!steps.empty()) EXPECT_FALSE(a.find("frm_first")->visible) << exit.second;
+    if (!steps.empty()) {
+      EXPECT_FALSE(a.find("frm_first")->visible) << exit.second;
+    }
   }
 }
 
