@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# Runs every benchmark once and writes their figures to docs/performance.md:
+# the Pen Drive Scan against attrib on the same root (bench/scan.sh), the
+# Computer window's Run-entry scan (bench/runkey.sh), the start-up time
+# (bench/startup.sh) and the size and imports of kestrive.exe. Raw outputs
+# go to bench/out/. Takes a few minutes; a MISS does not fail it.
+#
+#   bench/report.sh        BENCH_ROUNDS=n for the rounds of the two scans (default 3)
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+out_dir="$root/bench/out"
+doc="$root/docs/performance.md"
+mkdir -p "$out_dir"
+
+started="$(date -u '+%Y-%m-%d %H:%M UTC')"
+load_before="$(cut -d' ' -f1-3 /proc/loadavg)"
+cores="$(nproc)"
+cpu="$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)"
+wine_version="$(wine --version 2>/dev/null | head -1)"
+commit="$(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo '?')"
+if [ -n "$(git -C "$root" status --porcelain --untracked-files=no -- . ':!docs/performance.md' 2>/dev/null)" ]; then
+  commit="$commit + uncommitted changes"
+fi
+
+echo "== Pen Drive Scan and attrib (bench/scan.sh)"
+"$root/bench/scan.sh"
+echo "== Run-entry scan (bench/runkey.sh)"
+"$root/bench/runkey.sh"
+echo "== start-up (bench/startup.sh)"
+"$root/bench/startup.sh"
+
+echo "== kestrive.exe: size and imports"
+exe="$root/build/win32/kestrive.exe"
+size="$(stat -c %s "$exe")"
+stripped_tmp="$(mktemp)"
+x86_64-w64-mingw32-strip -o "$stripped_tmp" "$exe"
+stripped="$(stat -c %s "$stripped_tmp")"
+rm -f "$stripped_tmp"
+mapfile -t dlls < <(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p')
+# DLLs that every Windows installation carries in its system folder.
+windows_dlls=" advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ntdll.dll ole32.dll
+  oleaut32.dll shell32.dll shlwapi.dll user32.dll userenv.dll uxtheme.dll version.dll ucrtbase.dll "
+foreign=()
+for d in "${dlls[@]}"; do
+  low="$(echo "$d" | tr 'A-Z' 'a-z')"
+  case "$low" in api-ms-win-*) continue ;; esac
+  case "$windows_dlls" in *" $low "*) ;; *) foreign+=("$d") ;; esac
+done
+imports_verdict=PASS
+[ "${#foreign[@]}" -eq 0 ] || imports_verdict=MISS
+{
+  echo "kestrive.exe: $size bytes ($stripped bytes stripped of symbols and debug information)"
+  echo "imports: ${dlls[*]}"
+  echo "not Windows' own: ${foreign[*]:-none}"
+  echo "target: only Windows' own DLLs: $imports_verdict"
+} | tee "$out_dir/size.txt"
+
+# ---- the figures, from the raw outputs
+
+field() { sed -n "s/^$2[[:space:]]*\([0-9.]*\).*/\1/p" "$out_dir/$1" | head -1; }
+verdict() { sed -n "s/^target: .*: \(PASS\|MISS\)$/\1/p" "$out_dir/$1" | head -1; }
+warned() { grep -q 'WARNING(s) above' "$out_dir/$1" && echo " (with warnings, see bench/out/$1)" || true; }
+scan_entries="$(field scan.txt 'entries:')"
+scan_ms="$(field scan.txt 'Scan:')"
+attrib_ms="$(field scan.txt 'attrib:')"
+attrib_start_ms="$(field scan.txt '  of it start-up:')"
+floor_ms="$(field scan.txt 'one attribute pass:')"
+ratio="$(field scan.txt 'ratio Scan\/attrib:')"
+scan_verdict="$(verdict scan.txt)$(warned scan.txt)"
+run_ms="$(field runkey.txt 'Run scan:')"
+run_exes="$(field runkey.txt 'executables:')"
+run_values="$(field runkey.txt 'Run values:')"
+run_verdict="$(verdict runkey.txt)$(warned runkey.txt)"
+startup_ms="$(field startup.txt 'start-up:')"
+startup_runs="$(field startup.txt 'runs:')"
+startup_range="$(sed -n 's/^fastest, slowest:[[:space:]]*//p' "$out_dir/startup.txt")"
+rounds="${BENCH_ROUNDS:-3}"
+
+cat >"$doc" <<DOC
+# Performance
+
+Measured by \`bench/report.sh\` on $started: $cores cores ($cpu), load average $load_before
+at the start, $wine_version, kestrive.exe built from commit $commit (Release, MinGW-w64,
+static). Every figure is taken under Wine with Xvfb and no window manager, through the real
+windows, driven by \`tools/kauto.cpp\`; timings are medians of $rounds rounds (start-up: of
+$startup_runs runs). Other programs shared the machine, so single figures can vary by tens of
+per cent; the raw outputs of the run are in \`bench/out/\`.
+
+| Figure | Measured | Target | Result |
+|---|---|---|---|
+| Pen Drive Scan, $scan_entries root entries | $scan_ms ms | no slower than attrib | $scan_verdict |
+| Wine's attrib -h, -s, -r on the same root | $attrib_ms ms | | |
+| Scan / attrib | $ratio | at most 1 | |
+| Run-entry scan, $run_exes executables × $run_values Run values | $run_ms ms | at most 1 s | $run_verdict |
+| Start-up to the visible start-up window | $startup_ms ms (fastest, slowest: $startup_range) | | |
+| Size of kestrive.exe | $size bytes ($stripped bytes stripped) | | |
+| DLLs imported by kestrive.exe | ${dlls[*]} | Windows' own only | $imports_verdict |
+
+How each figure is measured:
+
+- **Pen Drive Scan** (\`bench/scan.sh\`): drive E: whose root holds $scan_entries entries, most hidden and system as the shortcut virus leaves them; time from Yes to "Are you sure to scan this device?" to the "Scan complete." box, then every entry checked visible and writable and the six Windows names hidden again.
+- **attrib**: the same root hidden again, then Wine's \`attrib -h /d E:\\*\`, \`-s\` and \`-r\` (one flag per call) timed together and checked the same way; $attrib_start_ms ms of it is starting attrib three times, and one listing plus one SetFileAttributesW per entry in a single process took $floor_ms ms.
+- **Run-entry scan** (\`bench/runkey.sh\`): $run_exes files in the profile folder, $run_values REG_SZ values in HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run (one in ten naming one of the files); time from the click on the Computer window's Scan to its "Done." box, then both lists read back and checked line by line.
+- **Start-up** (\`bench/startup.sh\`): time from starting kestrive.exe (pskill.exe beside it, so no question comes first) to its visible start-up window; one warm-up run not counted.
+- **Size and imports**: bytes of build/win32/kestrive.exe as built; its import table read with \`x86_64-w64-mingw32-objdump -p\` and compared with the DLLs every Windows carries.
+DOC
+echo "== written $doc"
+cat "$doc"

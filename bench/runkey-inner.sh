@@ -1,0 +1,120 @@
+# The Run-entry scan benchmark, inside tools/wine-env.sh (see bench/runkey.sh):
+# E executables in the profile folder and V text values in the current user's
+# Run key, one value in ten naming one of those executables, the others
+# programs elsewhere. Times the Computer window's Scan, from the click to
+# its "Done." box, and checks that it listed what it should.
+#
+#   runkey-inner.sh <executables> <values> <rounds>
+set -euo pipefail
+exes="${1:-1000}"
+values="${2:-1000}"
+rounds="${3:-1}"
+source "$SOURCE_DIR/tests/e2e/lib.sh"
+
+if [ "$(basename "$WINEPREFIX")" != bench-prefix ]; then
+  echo "runkey-inner.sh: run bench/runkey.sh (it uses its own Wine prefix)" >&2
+  exit 2
+fi
+# No window manager handling: see bench/scan-inner.sh.
+"$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+
+app="$(work_folder tool bench)"
+user="$(whoami)"
+profile="C:\\users\\$user"
+profile_host="$WINEPREFIX/drive_c/users/$user"
+run_key='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run'
+bench_files="$profile_host/kestrive-bench"
+cleanup() {
+  "$WINE" reg delete "$run_key" /va /f >/dev/null 2>&1 || true
+  [ -f "$bench_files" ] && (cd "$profile_host" && xargs -d '\n' rm -f <"$bench_files") || true
+  rm -f "$bench_files"
+  rm -rf "$E2E_ROOT/bench"
+}
+trap cleanup EXIT
+
+# ---- the profile folder and the Run key
+
+# Names no other name contains, so a value matches exactly one executable.
+exe_name() { printf 'svc%05d.exe' "$1"; }
+names=()
+for (( i = 0; i < exes; i++ )); do names+=("$(exe_name "$i")"); done
+printf '%s\n' "${names[@]}" >"$bench_files"
+(cd "$profile_host" && printf '%s\0' "${names[@]}" | xargs -0 touch)
+
+"$WINE" reg delete "$run_key" /va /f >/dev/null 2>&1 || true
+reg_file="$WINEPREFIX/drive_c/kestrive-bench.reg"
+declare -A line_of  # executable -> the one line its value gives
+{
+  printf 'REGEDIT4\r\n\r\n[%s]\r\n' "$run_key"
+  for (( v = 0; v < values; v++ )); do
+    name="$(printf 'Startup %05d' "$v")"
+    if (( v % 10 == 0 && v / 10 < exes )); then
+      exe="$(exe_name $(( v / 10 )))"
+      data="$profile\\$exe"
+      line_of[$exe]="$exe | $name | $data"
+    else
+      data="\"C:\\Program Files\\Vendor $v\\tray.exe\" /background"
+    fi
+    esc="${data//\\/\\\\}"
+    esc="${esc//\"/\\\"}"
+    printf '"%s"="%s"\r\n' "$name" "$esc"
+  done
+} >"$reg_file"
+"$WINE" reg import 'C:\kestrive-bench.reg' >/dev/null 2>&1
+rm -f "$reg_file"
+
+echo "profile folder $profile: $exes executables; Run key: $values text values, ${#line_of[@]} naming one of them"
+
+# ---- rounds
+
+warnings=0
+ms_all=()
+for (( r = 1; r <= rounds; r++ )); do
+  out="$(drive <<KAUTO
+launch $app\\kestrive.exe $app
+wait-window frm_first
+click frm_first btn_c
+wait-window frm_c
+sleep 300
+stopwatch start
+click frm_c btn_scan
+wait-box "Done. Virus shortcut detect!" 600
+stopwatch print scan
+box "Done. Virus shortcut detect!" ok
+echo lst_P
+items frm_c lst_P
+echo lst_V
+items frm_c lst_V
+menu frm_c f2_Exit
+wait-exit 60
+KAUTO
+)" || { echo "$out"; echo "runkey: the run through the window failed"; exit 1; }
+  out="$(echo "$out" | tr -d '\r')"
+  ms="$(echo "$out" | sed -n 's/^scan: \([0-9]*\) ms$/\1/p')"
+  [ -n "$ms" ] || { echo "$out"; echo "runkey: no time printed"; exit 1; }
+  ms_all+=("$ms")
+  mapfile -t listed < <(echo "$out" | sed -n '/^lst_P$/,/^lst_V$/p' | sed -n 's/^  //p')
+  mapfile -t lines < <(echo "$out" | sed -n '/^lst_V$/,$p' | sed -n 's/^  //p')
+  # The lines come grouped by executable, in the folder's listing order.
+  want=()
+  for exe in "${listed[@]}"; do [ -n "${line_of[$exe]:-}" ] && want+=("${line_of[$exe]}"); done
+  printf '== round %s of %s: Scan %s ms   -> lst_P %s names, lst_V %s lines\n' \
+    "$r" "$rounds" "$ms" "${#listed[@]}" "${#lines[@]}"
+  if [ "${#listed[@]}" -ne "$exes" ] || [ "${#want[@]}" -ne "${#line_of[@]}" ] ||
+     [ "$(printf '%s\n' "${lines[@]}")" != "$(printf '%s\n' "${want[@]}")" ]; then
+    echo "   WARNING: expected $exes names and ${#line_of[@]} lines, one per matching value, in folder order" >&2
+    warnings=$((warnings + 1))
+  fi
+done
+
+median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+scan="$(median "${ms_all[@]}")"
+verdict=MISS
+[ "$scan" -le 1000 ] && verdict=PASS
+
+echo
+echo "executables:         $exes in $profile"
+echo "Run values:          $values (REG_SZ), ${#line_of[@]} naming a profile executable"
+echo "Run scan:            $scan ms   (click on Scan to the 'Done.' box; rounds: ${ms_all[*]})"
+echo "target: Run scan within 1 s: $verdict"
+[ "$warnings" -eq 0 ] || echo "($warnings WARNING(s) above: the lists were not what the scan should show)"
