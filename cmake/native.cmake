@@ -12,6 +12,9 @@ if(KESTRIVE_WIN32_BUILD)
   add_test(NAME wine.platform
     COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tools/wine-env.sh ${KESTRIVE_WIN32_BUILD} run-tests win32_tests.exe)
   set_tests_properties(wine.platform PROPERTIES TIMEOUT 900 RUN_SERIAL TRUE)
+  add_test(NAME wine.hostile
+    COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tools/wine-env.sh ${KESTRIVE_WIN32_BUILD} run-tests hostile_tests.exe)
+  set_tests_properties(wine.hostile PROPERTIES TIMEOUT 900 RUN_SERIAL TRUE)
   file(GLOB KESTRIVE_E2E_SCRIPTS CONFIGURE_DEPENDS tests/e2e/*.e2e.sh)
   foreach(script ${KESTRIVE_E2E_SCRIPTS})
     get_filename_component(case ${script} NAME)

@@ -125,6 +125,36 @@ bool FrmC::ListMatchingRunValues(uint32_t root, const std::string& path, const s
 
 // ---- buttons -----------------------------------------------------------------
 
+namespace {
+
+struct LineFields {
+  std::string exe, valueName, path;
+};
+
+// The fields of an entry line, split at " | ". The unnamed value is shown as
+// [Default] but deleted by its real name; a value really named [Default]
+// keeps its name. A value name or data holding " | " itself would split into
+// more pieces, which name another value and another file (a value called
+// "Updater | C:\Users\me\thesis.docx" would cost the user a Run value
+// "Updater" and the thesis); such a line is taken apart by the pieces it was
+// made of: the file name, which no Windows name can hold "|" in, the value's
+// real name kept with the line, and the data, whole.
+LineFields fieldsOf(const Item& item) {
+  std::vector<std::string> fields = split(item.text, " | ");
+  LineFields out;
+  out.exe = fields[0];
+  out.path = fields.size() > 2 ? fields[2] : std::string();
+  out.valueName = item.data.empty() ? std::string() : (fields.size() > 1 ? fields[1] : std::string());
+  const std::string head = out.exe + " | " + (item.data.empty() ? kDefaultValueLabel : item.data) + " | ";
+  if (fields.size() > 3 && item.text.compare(0, head.size(), head) == 0) {
+    out.valueName = item.data;
+    out.path = item.text.substr(head.size());
+  }
+  return out;
+}
+
+}  // namespace
+
 void FrmC::btn_scan_Click() {
   ctl("lst_V").clear();
   ctl("lst_P").clear();
@@ -176,12 +206,10 @@ void FrmC::btn_d_Click() {
   for (size_t i = 0; i < ctl("lst_V").items.size(); ++i) {
     const Item& item = ctl("lst_V").items[i];
     if (!item.marked) continue;
-    std::vector<std::string> fields = split(item.text, " | ");
-    const std::string exe = fields[0];
-    const std::string path = fields.size() > 2 ? fields[2] : std::string();
-    // The unnamed value is shown as [Default] but deleted by its real name;
-    // a value really named [Default] keeps its name.
-    const std::string valueName = item.data.empty() ? std::string() : (fields.size() > 1 ? fields[1] : std::string());
+    const LineFields line = fieldsOf(item);
+    const std::string& exe = line.exe;
+    const std::string& path = line.path;
+    const std::string& valueName = line.valueName;
 
     if (!ToolPresent(p)) {
       app().message(msg::ToolMissing, MsgKind::Warning);

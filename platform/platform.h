@@ -39,7 +39,9 @@ class FileSystem {
   virtual bool exists(const std::string& path) = 0;
   // A drive root such as "E:\" holds a readable medium.
   virtual bool driveReady(const std::string& root) = 0;
-  // pattern is a folder followed by "\*"; "." and ".." are never yielded.
+  // pattern is a folder followed by "\*"; "." and ".." are never yielded, nor
+  // a name holding a path separator (a foreign file system can have one),
+  // which joined to the folder would address another entry.
   virtual std::unique_ptr<DirListing> list(const std::string& pattern, uint32_t mask) = 0;
 };
 

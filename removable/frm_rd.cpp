@@ -166,7 +166,8 @@ void FrmRd::btn_d2_Click() {
   }
   // Gone while a box was open, or no device left to rebuild from.
   if (!loaded() || deviceRoot().empty()) return;
-  btn_r_dir2_Click();
+  // A drive that went away lists nothing; what it still holds stays listed.
+  if (app().p.fs.driveReady(deviceRoot())) btn_r_dir2_Click();
   reportDeletion(viruses, {"btn_d2", "btn_s2", "btn_ds2"});
 }
 
@@ -183,7 +184,7 @@ void FrmRd::btn_del_Click() {
   if (!confirm(msg::ConfirmDelete)) return;
   DeleteListedEntries(executables, false);
   if (!loaded() || deviceRoot().empty()) return;
-  btn_r_Click();
+  if (app().p.fs.driveReady(deviceRoot())) btn_r_Click();
   reportDeletion(executables, {"btn_del", "btn_dir_sa", "btn_dir_usa"});
 }
 
@@ -214,8 +215,9 @@ void FrmRd::DeleteListedEntries(Control& list, bool all) {
     const std::string path = root + list.items[i].text;
     fs.setAttributes(path, attr::Normal);
     fs.deleteFile(path);
-    // Only a path that is gone counts as deleted, whatever the call said.
-    if (fs.exists(path)) {
+    // Only a path that is gone counts as deleted, whatever the call said;
+    // but on a drive pulled out every path is gone and nothing was deleted.
+    if (fs.exists(path) || !fs.driveReady(root)) {
       tell(msg::CannotDeletePrefix + path + msg::InUseRemovable, MsgKind::Error);
       if (!loaded()) return;
     } else {

@@ -560,22 +560,45 @@ TEST_F(ComputerDeleteEntries, CommandLineFieldIsUsedUnchanged) {
   EXPECT_TRUE(f.reg.valueNames(HKCU, RunKey).empty());
 }
 
-TEST_F(ComputerDeleteEntries, SeparatorInsideFieldsSplitsAtEverySeparator) {
+TEST_F(ComputerDeleteEntries, SeparatorInsideFieldsNamesNoOtherValueOrFile) {
+  // Split at every separator, these lines would name the value "A", the
+  // file "B" in the working folder and the innocent notes.txt.
   file("x.exe");
+  file("notes.txt");
+  f.fs.addFile("C:\\Kestrive\\B");
   value("A | B", "C:\\Users\\user\\x.exe");
-  value("N", "C:\\Users\\user\\x.exe | more");
+  value("A", "C:\\Program Files\\a\\a.exe");
+  value("N", "C:\\Users\\user\\notes.txt | x.exe");
   open();
   scan();
+  ASSERT_EQ(texts("lst_V"), (std::vector<std::string>{"x.exe | A | B | C:\\Users\\user\\x.exe",
+                                                      "x.exe | N | C:\\Users\\user\\notes.txt | x.exe"}));
   app.click("frm_c", "btn_c_ma");
   size_t from = f.log.size();
   app.click("frm_c", "btn_d");
+  const std::string path = Profile + "\\x.exe", data = Profile + "\\notes.txt | x.exe";
+  EXPECT_EQ(events(from), (std::vector<std::string>{kAsk, "yield", setattr(path), del(path), delValue("A | B"),
+                                                    "restore", "yield", "yield", setattr(data), del(data),
+                                                    delValue("N"), "restore", "yield", kComplete}));
+  EXPECT_EQ(f.reg.valueNames(HKCU, RunKey), std::vector<std::string>{"A"});
+  EXPECT_TRUE(f.fs.has(Profile + "\\notes.txt"));
+  EXPECT_TRUE(f.fs.has("C:\\Kestrive\\B"));
+}
+
+TEST_F(ComputerDeleteEntries, LineNotMadeByTheScanIsSplitAtEverySeparator) {
+  // Only a line that starts with the pieces it was made of is taken apart
+  // by them; anything else falls back to the plain split.
+  file("x.exe");
+  value("V", "C:\\Users\\user\\x.exe");
+  open();
+  scan();
+  lst("lst_V").items[0].text = "x.exe | W | C:\\Users\\user\\x.exe | more";
+  mark("lst_V", {0});
+  size_t from = f.log.size();
+  app.click("frm_c", "btn_d");
   const std::string path = Profile + "\\x.exe";
-  // Line one: field 2 "A", field 3 "B"; line two: field 3 is the path before " | more".
-  EXPECT_EQ(events(from), (std::vector<std::string>{kAsk, "yield", setattr("B"), del("B"), delValue("A"), "restore",
-                                                    "yield", "yield", setattr(path), del(path), delValue("N"),
-                                                    "restore", "yield", kComplete}));
-  // "A | B" was not removed, but its file is gone now, so the rescan finds nothing.
-  EXPECT_TRUE(f.reg.hasValue(HKCU, RunKey, "A | B"));
+  EXPECT_EQ(events(from), (std::vector<std::string>{kAsk, "yield", setattr(path), del(path), delValue("W"), "restore",
+                                                    "yield", kComplete}));
 }
 
 TEST_F(ComputerDeleteEntries, UnnamedValueIsRemovedByItsRealName) {

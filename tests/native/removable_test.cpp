@@ -1081,13 +1081,58 @@ TEST(RemovableDelete, ListingFailingDuringTheRebuildStillReportsByContents) {
   EXPECT_EQ(m.list("lst_dir_2"), std::vector<std::string>{"a.lnk"});
   EXPECT_EQ(m.shownSince(boxes).back(), I + msg::DeleteLeftRemovable);
 
-  // The drive pulled out before the rebuild: nothing can be listed.
+  // The drive pulled out before the deletion: nothing is deleted, so the
+  // entry stays listed and is reported, though its path is gone with the drive.
   m.f.fs.lock("E:\\a.lnk", false);
   m.f.fs.setDriveReady("E:\\", false);
   m.tick();
+  boxes = m.boxes();
   m.app.click("frm_rd", "btn_d2");
-  EXPECT_TRUE(m.rd().ctl("lst_dir_2").items.empty());
-  EXPECT_EQ(m.f.messages().back(), msg::DeleteComplete);
+  EXPECT_EQ(m.list("lst_dir_2"), std::vector<std::string>{"a.lnk"});
+  EXPECT_EQ(m.shownSince(boxes), (std::vector<std::string>{Q + msg::ConfirmDelete,
+                                                           E + "Cannot delete file 'E:\\a.lnk' because file is being used.",
+                                                           I + msg::DeleteLeftRemovable}));
+}
+
+TEST(RemovableDelete, DrivePulledOutClaimsNoDeletion) {
+  struct Case {
+    const char* name;
+    bool virusList;
+    bool duringQuestion;  // pulled while the confirmation is open, else before the click
+    std::vector<std::string> left;
+  };
+  const std::vector<Case> cases = {
+      {"virus list, before the click", true, false, kViruses},
+      {"virus list, while the question is open", true, true, kViruses},
+      {"executable list, before the click", false, false, kExecutables},
+      {"executable list, while the question is open", false, true, kExecutables},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Scanned m;
+    m.tick();
+    if (!c.virusList) m.app.click("frm_rd", "btn_dir_sa");
+    auto pull = [&] { m.f.fs.setDriveReady("E:\\", false); };
+    if (c.duringQuestion)
+      m.f.ui.onBox = [&](const fake::FakeUi::Box& box) {
+        if (box.text == msg::ConfirmDelete) pull();
+      };
+    else
+      pull();
+    m.tick();
+    size_t boxes = m.boxes();
+    m.app.click("frm_rd", c.virusList ? "btn_d2" : "btn_del");
+    // Every entry is still on the medium: each is reported, stays listed,
+    // and the end is the message that says some are left.
+    std::vector<std::string> shown{Q + msg::ConfirmDelete};
+    for (auto it = c.left.rbegin(); it != c.left.rend(); ++it)
+      shown.push_back(E + "Cannot delete file 'E:\\" + *it + "' because file is being used.");
+    shown.push_back(I + msg::DeleteLeftRemovable);
+    EXPECT_EQ(m.shownSince(boxes), shown);
+    EXPECT_EQ(m.list(c.virusList ? "lst_dir_2" : "lst_dir"), c.left);
+    m.f.fs.setDriveReady("E:\\", true);
+    EXPECT_EQ(m.left(c.left), c.left);
+  }
 }
 
 TEST(RemovableDelete, TimerTickWhileAnInUseBoxIsOpenLeavesTheWalkIntact) {

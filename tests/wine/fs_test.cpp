@@ -73,11 +73,25 @@ TEST(WinPath, Utf8AndUtf16RoundTrip) {
       {"\xE5\x86\x99\xE7\x9C\x9F", L"\u5199\u771f"},                      // 写真
       {"\xF0\x9F\x98\x80", L"\U0001F600"},                                // 😀, a surrogate pair
       {std::string("a\0b", 3), std::wstring(L"a\0b", 3)},
+      // Lone surrogates, which registry names can hold, keep their own
+      // number instead of becoming U+FFFD like a look-alike name.
+      {"lone\xED\xA0\x80", std::wstring(L"lone") + wchar_t(0xD800)},
+      {"\xED\xBF\xBFlow", std::wstring(1, wchar_t(0xDFFF)) + L"low"},
+      {"\xED\xB8\x80\xED\xA0\xBD", std::wstring{wchar_t(0xDE00), wchar_t(0xD83D)}},  // a pair the wrong way round
+      {"\xEF\xBF\xBD", L"\uFFFD"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(win32::widen(c.utf8), c.utf16) << c.utf8;
     EXPECT_EQ(win32::narrow(c.utf16), c.utf8) << c.utf8;
   }
+  // Bytes that are no character read as U+FFFD, one each.
+  const std::pair<std::string, std::wstring> broken[] = {
+      {"a\xFF" "b", L"a\uFFFDb"},
+      {"\xC0\xAF", L"\uFFFD\uFFFD"},          // an overlong "/"
+      {"\xF4\x90\x80\x80", L"\uFFFD\uFFFD\uFFFD\uFFFD"},  // past U+10FFFF
+      {"\xE2\x82", L"\uFFFD\uFFFD"},          // cut short
+  };
+  for (const auto& [in, out] : broken) EXPECT_EQ(win32::widen(in), out) << in;
 }
 
 TEST_F(Win32FsTest, AttributesSurviveAReRead) {
