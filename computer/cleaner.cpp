@@ -73,7 +73,8 @@ std::optional<LikePattern> LikePattern::compile(const std::string& pattern) {
   LikePattern out;
   for (size_t i = 0; i < pat.size(); ++i) {
     char32_t ch = pat[i];
-    Token t{Token::Kind::Char};
+    Token t;
+    t.kind = Token::Kind::Char;
     if (ch == U'*') {
       if (!out.tokens_.empty() && out.tokens_.back().kind == Token::Kind::Star) continue;
       t.kind = Token::Kind::Star;

@@ -13,6 +13,9 @@ char32_t lowerCodePoint(char32_t c) {
   return c;
 }
 
+
+}  // namespace
+
 void appendUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {
     out += static_cast<char>(c);
@@ -30,8 +33,6 @@ void appendUtf8(std::string& out, char32_t c) {
     out += static_cast<char>(0x80 | (c & 0x3F));
   }
 }
-
-}  // namespace
 
 std::string lower(const std::string& s) {
   std::string out;

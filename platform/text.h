@@ -13,6 +13,8 @@ bool containsNoCase(const std::string& text, const std::string& fragment);
 bool equalsNoCase(const std::string& a, const std::string& b);
 // Splits at every occurrence of the separator.
 std::vector<std::string> split(const std::string& text, const std::string& separator);
+// Appends one code point (lone surrogates included) in UTF-8.
+void appendUtf8(std::string& out, char32_t c);
 // The text up to, not including, its first NUL.
 std::string TrimAtNul(const std::string& text);
 
