@@ -16,8 +16,8 @@ set_dpi() {
 # Back to the default for the other scripts, however this one ends.
 trap '"$WINE" reg delete "HKCU\\Control Panel\\Desktop" /v LogPixels /f >/dev/null 2>&1; wineserver -k || true' EXIT
 
-for spec in 96:dpi100 144:dpi150; do
-  dpi="${spec%%:*}" dir="${spec#*:}"
+for setting in 96:dpi100 144:dpi150; do
+  dpi="${setting%%:*}" dir="${setting#*:}"
   echo "== $dpi dots per inch"
   set_dpi "$dpi"
   mkdir -p "$E2E_ROOT/shots/$dir"

@@ -185,8 +185,8 @@ EOF
 echo "== History, About and help: Enter and Esc both leave"
 # Enter in the history text goes through Ok, which keeps the focus: the window
 # is only hidden, so it shows again as it was left.
-for spec in enter:txt1 esc:btn_k; do
-  way="${spec%%:*}" focus="${spec#*:}"
+for pair in enter:txt1 esc:btn_k; do
+  way="${pair%%:*}" focus="${pair#*:}"
   drive <<EOF
 attach kestrive.exe
 menu frm_first help_his
