@@ -29,7 +29,8 @@ target_link_libraries(hostile_tests PRIVATE kestrive_win32)
 target_link_options(hostile_tests PRIVATE ${KESTRIVE_STATIC_LINK} -municode)
 if(KESTRIVE_WINE_TESTS)
   add_executable(win32_tests ${KESTRIVE_WINE_TESTS})
-  target_link_libraries(win32_tests PRIVATE kestrive_win32 kestrive_fake gtest gtest_main)
+  # version: the tests read the product's version resource as its file properties do.
+  target_link_libraries(win32_tests PRIVATE kestrive_win32 kestrive_fake gtest gtest_main version)
   target_link_options(win32_tests PRIVATE ${KESTRIVE_STATIC_LINK})
 endif()
 

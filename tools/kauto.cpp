@@ -18,7 +18,7 @@
 //   expect-enabled <win> <control> 0|1
 //   expect-visible <win> 0|1
 //   expect-window-enabled <win> 0|1
-//   expect-text <win> <control> <text>
+//   expect-text <win> <control> <text>   as the user reads it (a control or a menu entry)
 //   expect-checked <win> <box> 0|1
 //   expect-items <win> <list> [item ...]   the entries, in any order
 //   expect-marked <win> <list> <item> 0|1
@@ -39,6 +39,16 @@
 //   hold <path>                       keep the file open, not shareable for deletion, until kauto ends
 //   expect-exists <path> 0|1
 //   shot <win> <file.bmp>             save a picture of the window
+//   shot-box <file.bmp>               save a picture of the message box that is shown
+//   key <win> <key>                   a key to the control of the window that has the focus:
+//                                     tab, enter, esc, space or alt+<letter>
+//   expect-focus <win> <control>      that control has the keyboard focus
+//   expect-tab-order <win> [control ...]  the controls Tab stops at, in order, enabled or not
+//   expect-default <win> <control>|-  the button Enter presses, or none
+//   expect-access-key <win> <control> <letter>|-   the underlined letter of a caption or menu entry
+//   expect-box-owner <win>|-          the shown message box is owned by that window, or by none
+//   expect-fits <win>                 no caption, label or title of the window is cut off, and
+//                                     every control lies inside the window and its frame
 //   reg-set <key> <name> sz|dword <value>   e.g. reg-set HKCU\Software\X Name dword 1
 //   reg-delete <key> <name>
 //   expect-reg <key> <name> <value>   REG_SZ text or REG_DWORD number; "-" for no such value
@@ -50,7 +60,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 #include <algorithm>
 #include <fstream>
@@ -101,6 +113,26 @@ struct Failure {
 DWORD g_pid = 0;
 HANDLE g_process = nullptr;
 LARGE_INTEGER g_stopwatch{};
+
+// A caption as the user reads it: access-key marks removed.
+std::wstring shownText(const std::wstring& t) {
+  std::wstring out;
+  for (size_t i = 0; i < t.size(); ++i) {
+    if (t[i] == L'&' && i + 1 < t.size()) ++i;
+    out += t[i];
+  }
+  return out;
+}
+
+// The underlined letter of a caption, or 0.
+wchar_t accessKeyOf(const std::wstring& t) {
+  for (size_t i = 0; i + 1 < t.size(); ++i)
+    if (t[i] == L'&') {
+      if (t[i + 1] != L'&') return t[i + 1];
+      ++i;
+    }
+  return 0;
+}
 
 std::wstring textOf(HWND h) {
   wchar_t buf[4096];
@@ -324,6 +356,216 @@ void saveShot(HWND win, const std::string& file) {
   if (!out) fail("cannot write " + file);
 }
 
+// ---- keyboard ---------------------------------------------------------------
+
+// The control that has the keyboard focus in the window's thread.
+HWND focusOf(HWND win) {
+  GUITHREADINFO gti{};
+  gti.cbSize = sizeof(gti);
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(win, nullptr), &gti)) return nullptr;
+  return gti.hwndFocus;
+}
+
+// The name of a control of the window, for expectations and messages.
+std::string controlName(const std::string& win, HWND dlg, HWND c) {
+  if (!c) return "-";
+  if (c == dlg) return "(the window itself)";
+  while (c && GetAncestor(c, GA_PARENT) != dlg) {
+    if (!(GetWindowLongW(c, GWL_STYLE) & WS_CHILD)) return "(another window)";
+    c = GetAncestor(c, GA_PARENT);  // e.g. the edit box inside a combo box
+  }
+  if (!c) return "(another window)";
+  int id = GetDlgCtrlID(c);
+  for (const auto& k : kControlIds)
+    if (win == k.window && id == k.id) return k.control;
+  return "(control " + std::to_string(id) + ")";
+}
+
+std::string joined(const std::vector<std::string>& v) {
+  std::string s;
+  for (const auto& x : v) s += " " + x;
+  return s.empty() ? " nothing" : s;
+}
+
+// ---- layout -------------------------------------------------------------------
+
+INT_PTR CALLBACK quietDialog(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+int dialogIdOf(const std::string& win) {
+  for (const auto& d : kestrive::win32::kWindowIds)
+    if (win == d.window) return d.dialog;
+  fail("unknown window " + win);
+}
+
+std::wstring exeOfProcess() {
+  HANDLE p = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, g_pid);
+  if (!p) fail("cannot open the process");
+  wchar_t buf[MAX_PATH * 2];
+  DWORD n = MAX_PATH * 2;
+  BOOL ok = QueryFullProcessImageNameW(p, 0, buf, &n);
+  CloseHandle(p);
+  if (!ok) fail("cannot tell the process's executable");
+  return std::wstring(buf, n);
+}
+
+// The caption of a control, or the text of a menu entry of the window's menu
+// bar; prefixed tells whether '&' marks an access key in it.
+std::wstring captionOf(const std::string& win, const std::string& control, bool& prefixed) {
+  HWND w = needWindow(win);
+  int id = controlId(win, control);
+  if (HWND c = GetDlgItem(w, id)) {
+    prefixed = classOf(c) == L"Button" || (classOf(c) == L"Static" && !(GetWindowLongW(c, GWL_STYLE) & SS_NOPREFIX));
+    return textOf(c);
+  }
+  wchar_t buf[1024] = {0};
+  prefixed = true;
+  if (GetMenuStringW(GetMenu(w), id, buf, 1024, MF_BYCOMMAND)) return buf;
+  // Wine keeps a menu inside its process: read the one the executable's
+  // resources give the window (the binding never changes menu texts).
+  int menuId = 0;
+  for (const auto& d : kestrive::win32::kWindowIds)
+    if (win == d.window) menuId = d.menu;
+  HMODULE module = LoadLibraryExW(exeOfProcess().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HMENU menu = module ? LoadMenuW(module, MAKEINTRESOURCEW(menuId)) : nullptr;
+  int n = menu ? GetMenuStringW(menu, id, buf, 1024, MF_BYCOMMAND) : 0;
+  if (menu) DestroyMenu(menu);
+  if (module) FreeLibrary(module);
+  if (!n) fail("no control or menu entry " + control);
+  return buf;
+}
+
+SIZE textSize(HDC dc, HFONT font, const std::wstring& text, UINT flags, int width) {
+  HGDIOBJ old = SelectObject(dc, font);
+  RECT rc{0, 0, width, 0};
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rc, flags | DT_CALCRECT);
+  SelectObject(dc, old);
+  return {rc.right - rc.left, rc.bottom - rc.top};
+}
+
+RECT rectIn(HWND dlg, HWND c) {
+  RECT r;
+  GetWindowRect(c, &r);
+  MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+std::string rectText(const RECT& r) {
+  return std::to_string(r.left) + "," + std::to_string(r.top) + "-" + std::to_string(r.right) + "," +
+         std::to_string(r.bottom);
+}
+
+bool inside(const RECT& in, const RECT& out) {
+  return in.left >= out.left && in.top >= out.top && in.right <= out.right && in.bottom <= out.bottom;
+}
+
+// Fonts cannot be read across processes, so the texts the window shows are
+// measured with the font of a copy of its dialog made here from the same
+// resources, at the same DPI; the copy must come out the same size.
+void expectFits(const std::string& win) {
+  HWND real = needWindow(win);
+  HMODULE module = LoadLibraryExW(exeOfProcess().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (!module) fail("cannot read the resources of the executable");
+  HWND copy = CreateDialogParamW(module, MAKEINTRESOURCEW(dialogIdOf(win)), nullptr, quietDialog, 0);
+  if (!copy) {
+    FreeLibrary(module);
+    fail("cannot make a copy of the dialog of " + win);
+  }
+  std::vector<std::string> faults;
+  RECT realClient, copyClient;
+  GetClientRect(real, &realClient);
+  GetClientRect(copy, &copyClient);
+  if (std::abs(realClient.right - copyClient.right) > 1 || std::abs(realClient.bottom - copyClient.bottom) > 1)
+    faults.push_back("the copy of the dialog is " + std::to_string(copyClient.right) + "x" +
+                     std::to_string(copyClient.bottom) + ", the window " + std::to_string(realClient.right) + "x" +
+                     std::to_string(realClient.bottom) + ", so nothing can be measured");
+  HDC dc = GetDC(copy);
+  const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
+  auto px = [&](int n) { return MulDiv(n, dpi, 96); };
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(copy, WM_GETFONT, 0, 0));
+  TEXTMETRICW tm{};
+  HGDIOBJ oldFont = SelectObject(dc, font);
+  GetTextMetricsW(dc, &tm);
+  SelectObject(dc, oldFont);
+  auto tooSmall = [&](const std::string& name, const std::wstring& text, int need, int room) {
+    faults.push_back(name + ": '" + narrow(text) + "' needs " + std::to_string(need) + " px, has " +
+                     std::to_string(room));
+  };
+
+  for (HWND c = GetWindow(real, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    if (!IsWindowVisible(c)) continue;
+    const std::string name = controlName(win, real, c);
+    RECT r = rectIn(real, c);
+    if (!inside(r, realClient))
+      faults.push_back(name + " at " + rectText(r) + " reaches outside the window's " + rectText(realClient));
+    RECT cr;
+    GetClientRect(c, &cr);
+    const std::wstring cls = classOf(c);
+    const LONG style = GetWindowLongW(c, GWL_STYLE);
+    const std::wstring text = textOf(c);
+    if (cls == L"Button" && !text.empty()) {
+      const LONG type = style & BS_TYPEMASK;
+      SIZE t = textSize(dc, font, text, DT_SINGLELINE, 0);
+      int room;
+      if (type == BS_GROUPBOX)
+        room = cr.right - px(2 * 8);
+      else if (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE || type == BS_AUTO3STATE ||
+               type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON)
+        room = cr.right - (px(12) + 1) - tm.tmAveCharWidth / 2 - 1;
+      else
+        room = cr.right - px(2 * 4);
+      if (t.cx > room) tooSmall(name, shownText(text), t.cx, room);
+      if (type != BS_GROUPBOX && t.cy > cr.bottom) tooSmall(name + " (height)", shownText(text), t.cy, cr.bottom);
+    } else if (cls == L"Static" && !text.empty()) {
+      const LONG type = style & SS_TYPEMASK;
+      if (type == SS_BITMAP || type == SS_ICON || type == SS_ENHMETAFILE || type == SS_OWNERDRAW) continue;
+      UINT flags = (style & SS_NOPREFIX) ? DT_NOPREFIX : 0;
+      flags |= (type == SS_LEFTNOWORDWRAP || type == SS_SIMPLE) ? DT_SINGLELINE : DT_WORDBREAK;
+      SIZE t = textSize(dc, font, text, flags, cr.right);
+      if (t.cx > cr.right) tooSmall(name, text, t.cx, cr.right);
+      if (t.cy > cr.bottom) tooSmall(name + " (height)", text, t.cy, cr.bottom);
+    } else if (cls == WC_LISTVIEWW) {
+      int column = static_cast<int>(SendMessageW(c, LVM_GETCOLUMNWIDTH, 0, 0));
+      if (column > cr.right) faults.push_back(name + ": its column is wider than the list");
+    }
+  }
+  // What the template puts inside a frame stays inside it (pictures resized for the DPI too).
+  for (HWND g = GetWindow(copy, GW_CHILD); g; g = GetWindow(g, GW_HWNDNEXT)) {
+    if (classOf(g) != L"Button" || (GetWindowLongW(g, GWL_STYLE) & BS_TYPEMASK) != BS_GROUPBOX) continue;
+    RECT frameCopy = rectIn(copy, g);
+    HWND realFrame = GetDlgItem(real, GetDlgCtrlID(g));
+    if (!realFrame) continue;
+    RECT frameReal = rectIn(real, realFrame);
+    for (HWND c = GetWindow(copy, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+      if (c == g || !inside(rectIn(copy, c), frameCopy)) continue;
+      HWND realC = GetDlgItem(real, GetDlgCtrlID(c));
+      if (realC && IsWindowVisible(realC) && !inside(rectIn(real, realC), frameReal))
+        faults.push_back(controlName(win, real, realC) + " at " + rectText(rectIn(real, realC)) +
+                         " reaches outside its frame " + controlName(win, real, realFrame) + " at " +
+                         rectText(frameReal));
+    }
+  }
+  // The title beside the icon and the caption buttons.
+  NONCLIENTMETRICSW ncm{};
+  ncm.cbSize = sizeof(ncm);
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0);
+  HFONT caption = CreateFontIndirectW(&ncm.lfCaptionFont);
+  const std::wstring title = textOf(real);
+  SIZE t = textSize(dc, caption, title, DT_SINGLELINE | DT_NOPREFIX, 0);
+  DeleteObject(caption);
+  RECT wr;
+  GetWindowRect(real, &wr);
+  const int room = (wr.right - wr.left) - 3 * GetSystemMetrics(SM_CXSIZE) - GetSystemMetrics(SM_CXSMICON) - px(12);
+  if (t.cx > room) tooSmall("the title", title, t.cx, room);
+  ReleaseDC(copy, dc);
+  DestroyWindow(copy);
+  FreeLibrary(module);
+  if (!faults.empty()) {
+    std::string all;
+    for (const auto& f : faults) all += (all.empty() ? "" : "; ") + f;
+    fail(all);
+  }
+}
+
 // ---- registry and processes ---------------------------------------------------
 
 HKEY rootOf(const std::string& key, std::wstring& path) {
@@ -522,7 +764,11 @@ void run(const std::vector<std::string>& w) {
     if (got != (w[2] == "1")) fail(w[1] + (got ? " is enabled" : " is disabled"));
   } else if (verb == "expect-text") {
     need(w, 4);
-    std::string got = narrow(textOf(needControl(w[1], w[2])));
+    bool prefixed = false;
+    std::wstring text = captionOf(w[1], w[2], prefixed);
+    // Buttons, check boxes, frames and menu entries show an access key as an underline, not as '&'.
+    if (prefixed) text = shownText(text);
+    std::string got = narrow(text);
     if (got != w[3]) fail(w[1] + "." + w[2] + " reads '" + got + "'");
   } else if (verb == "expect-checked") {
     need(w, 4);
@@ -626,6 +872,72 @@ void run(const std::vector<std::string>& w) {
     need(w, 3);
     bool got = GetFileAttributesW(longPath(w[1]).c_str()) != INVALID_FILE_ATTRIBUTES;
     if (got != (w[2] == "1")) fail(w[1] + (got ? " exists" : " does not exist"));
+  } else if (verb == "shot-box") {
+    need(w, 2);
+    HWND box = nullptr;
+    if (!waitFor(20, [&] { return (box = findBox()) != nullptr; })) fail("no message box");
+    Sleep(100);
+    saveShot(box, w[1]);
+  } else if (verb == "key") {
+    need(w, 3);
+    HWND win = needWindow(w[1]);
+    HWND f = focusOf(win);
+    if (!f || (f != win && !IsChild(win, f))) fail("no control of " + w[1] + " has the keyboard focus");
+    const std::string& k = w[2];
+    auto press = [&](UINT vk, UINT scan) {
+      post(f, WM_KEYDOWN, vk, 1 | (scan << 16));
+      post(f, WM_KEYUP, vk, 1 | (scan << 16) | 0xC0000000u);
+    };
+    if (k == "tab") press(VK_TAB, 0x0F);
+    else if (k == "enter") press(VK_RETURN, 0x1C);
+    else if (k == "esc") press(VK_ESCAPE, 0x01);
+    else if (k == "space") press(VK_SPACE, 0x39);
+    else if (k.size() == 5 && k.rfind("alt+", 0) == 0)
+      post(f, WM_SYSCHAR, static_cast<WPARAM>(std::tolower(static_cast<unsigned char>(k[4]))), 1 | (1u << 29));
+    else fail("unknown key " + k);
+  } else if (verb == "expect-focus") {
+    need(w, 3);
+    std::string got;
+    // The keys before it may still be on their way.
+    if (!waitFor(5, [&] {
+          HWND win = needWindow(w[1]);
+          got = controlName(w[1], win, focusOf(win));
+          return got == w[2];
+        }))
+      fail("the focus is on " + got);
+  } else if (verb == "expect-tab-order") {
+    need(w, 2);
+    HWND win = needWindow(w[1]);
+    std::vector<std::string> got;
+    for (HWND c = GetWindow(win, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+      if (GetWindowLongW(c, GWL_STYLE) & WS_TABSTOP) got.push_back(controlName(w[1], win, c));
+    std::vector<std::string> want(w.begin() + 2, w.end());
+    if (got != want) fail("Tab stops at" + joined(got));
+  } else if (verb == "expect-default") {
+    need(w, 3);
+    HWND win = needWindow(w[1]);
+    DWORD_PTR r = 0;
+    SendMessageTimeoutW(win, DM_GETDEFID, 0, 0, SMTO_ABORTIFHUNG, 5000, &r);
+    std::string got = HIWORD(r) == DC_HASDEFID ? controlName(w[1], win, GetDlgItem(win, LOWORD(r))) : "-";
+    if (got != w[2]) fail("Enter presses " + got);
+  } else if (verb == "expect-access-key") {
+    need(w, 4);
+    bool prefixed = false;
+    std::wstring text = captionOf(w[1], w[2], prefixed);
+    wchar_t k = prefixed ? accessKeyOf(text) : 0;
+    std::string got = k ? narrow(std::wstring(1, k)) : "-";
+    if (got != w[3]) fail(w[1] + "." + w[2] + " has the access key " + got);
+  } else if (verb == "expect-box-owner") {
+    need(w, 2);
+    HWND box = nullptr;
+    if (!waitFor(20, [&] { return (box = findBox()) != nullptr; })) fail("no message box");
+    HWND owner = GetWindow(box, GW_OWNER);
+    HWND want = w[1] == "-" ? nullptr : needWindow(w[1]);
+    if (owner != want)
+      fail(owner ? "the message box is owned by '" + narrow(textOf(owner)) + "'" : "the message box has no owner");
+  } else if (verb == "expect-fits") {
+    need(w, 2);
+    expectFits(w[1]);
   } else if (verb == "shot") {
     need(w, 3);
     saveShot(needWindow(w[1]), w[2]);
@@ -693,6 +1005,10 @@ void run(const std::vector<std::string>& w) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  // Real pixels, whatever the screen's DPI, for rectangles, pictures and measures.
+  SetProcessDPIAware();
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&icc);
   std::ifstream file;
   std::istream* in = &std::cin;
   if (argc > 1 && std::wstring(argv[1]) != L"-") {

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/win32/control_ids.h"
 #include "platform/win32/os.h"
@@ -26,6 +27,89 @@ std::wstring controlText(HWND h) {
   s.resize(static_cast<size_t>(n));
   return s;
 }
+
+// Access keys: the letter of a caption that Alt (or the letter alone) presses.
+// Only buttons and check boxes whose first letter starts no other button,
+// check box or menu-bar title of the window get one; repeated captions
+// ("Refresh", "Delete", ...) and shared letters get none, so no key is ever
+// ambiguous. The caption itself stays as it is; the letter is only underlined.
+struct AccessKey {
+  const char* window;
+  const char* control;
+  char letter;
+};
+constexpr AccessKey kAccessKeys[] = {
+    {"frm_first", "btn_c", 'C'},   {"frm_first", "btn_rd", 'P'}, {"frm_rd", "chkAD", 'A'},
+    {"frm_rd", "btn_x", 'B'},      {"frm_c", "btn_x", 'B'},      {"frm_RM", "chk_DCMD", 'D'},
+    {"frm_RM", "btn_okk", 'O'},    {"frm_RM", "btn_zx", 'C'},    {"frm_help", "btn_ok", 'B'},
+    {"frm_h", "btn_k", 'O'},       {"frm_about", "btn_ok", 'O'},
+};
+
+// The button that is each window's way back (Back, Cancel or Ok); Esc presses
+// it. The start-up window has none: leaving it ends the process, which a stray
+// Esc must never do.
+struct WayOut {
+  const char* window;
+  const char* control;
+};
+constexpr WayOut kWaysOut[] = {
+    {"frm_rd", "btn_x"}, {"frm_c", "btn_x"}, {"frm_RM", "btn_zx"}, {"frm_help", "btn_ok"},
+    {"frm_h", "btn_k"},  {"frm_about", "btn_ok"},
+};
+
+const char* wayOutOf(const std::string& window) {
+  for (const WayOut& w : kWaysOut)
+    if (window == w.window) return w.control;
+  return nullptr;
+}
+
+// The text a button, check box or frame shows for a caption: an '&' of the
+// caption is doubled so that it shows as itself, and the access key is marked.
+std::wstring shownCaption(const std::string& window, const Control& c) {
+  std::wstring text;
+  for (wchar_t ch : widen(c.caption)) {
+    if (ch == L'&') text += L'&';
+    text += ch;
+  }
+  for (const AccessKey& k : kAccessKeys) {
+    if (window != k.window || c.name != k.control) continue;
+    size_t at = text.find(static_cast<wchar_t>(k.letter));
+    if (at != std::wstring::npos && (at == 0 || text[at - 1] != L'&')) text.insert(at, 1, L'&');
+  }
+  return text;
+}
+
+// A picture drawn for 96 dots per inch, grown with the screen's DPI as the
+// dialog font is, but never past the box that the dialog gives it (dialog
+// units follow the font, whose size is not quite in step with the DPI).
+// Returns the copy to show, or null when the picture fits as it is.
+HBITMAP pictureForBox(HBITMAP source, SIZE box, SIZE& shown) {
+  BITMAP bm{};
+  if (!source || !GetObjectW(source, sizeof(bm), &bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0) return nullptr;
+  HDC screen = GetDC(nullptr);
+  double scale = GetDeviceCaps(screen, LOGPIXELSX) / 96.0;
+  scale = std::min({scale, static_cast<double>(box.cx) / bm.bmWidth, static_cast<double>(box.cy) / bm.bmHeight});
+  shown = {std::max(1L, std::lround(bm.bmWidth * scale)), std::max(1L, std::lround(bm.bmHeight * scale))};
+  HBITMAP out = nullptr;
+  if (shown.cx != bm.bmWidth || shown.cy != bm.bmHeight) {
+    HDC from = CreateCompatibleDC(screen), to = CreateCompatibleDC(screen);
+    out = CreateCompatibleBitmap(screen, shown.cx, shown.cy);
+    if (from && to && out) {
+      HGDIOBJ oldFrom = SelectObject(from, source), oldTo = SelectObject(to, out);
+      SetStretchBltMode(to, HALFTONE);
+      SetBrushOrgEx(to, 0, 0, nullptr);
+      StretchBlt(to, 0, 0, shown.cx, shown.cy, from, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+      SelectObject(from, oldFrom);
+      SelectObject(to, oldTo);
+    }
+    if (from) DeleteDC(from);
+    if (to) DeleteDC(to);
+  }
+  ReleaseDC(nullptr, screen);
+  return out;
+}
+
+constexpr UINT kCheckFocus = WM_APP + 1;
 
 }  // namespace
 
@@ -61,6 +145,21 @@ void Gui::created(Window& w) {
     s.ids[&ctl] = c.id;
     HWND h = GetDlgItem(hwnd, c.id);
     if (!h) continue;
+    if (ctl.kind == Kind::Picture) {
+      // The control has the size of its box in the dialog and stretches its
+      // picture to itself: it is made as large as the picture to show.
+      RECT box;
+      GetClientRect(h, &box);
+      SIZE shown{};
+      auto* image = reinterpret_cast<HBITMAP>(SendMessageW(h, STM_GETIMAGE, IMAGE_BITMAP, 0));
+      if (HBITMAP copy = pictureForBox(image, {box.right, box.bottom}, shown)) {
+        if (HGDIOBJ old = reinterpret_cast<HGDIOBJ>(
+                SendMessageW(h, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(copy))))
+          DeleteObject(old);
+        s.images.push_back(copy);
+      }
+      if (shown.cx > 0) SetWindowPos(h, nullptr, 0, 0, shown.cx, shown.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     if (ctl.kind == Kind::CheckList) {
       ListView_SetExtendedListViewStyle(h, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
       RECT rc;
@@ -88,9 +187,11 @@ void Gui::destroyed(Window& w) {
   auto it = shown_.find(&w);
   if (it == shown_.end()) return;
   HWND hwnd = it->second.hwnd;
+  std::vector<HBITMAP> images = std::move(it->second.images);
   shown_.erase(it);
   // Our handler may still be on this window's stack; it no longer touches it.
   DestroyWindow(hwnd);
+  for (HBITMAP image : images) DeleteObject(image);
 }
 
 void Gui::sync() {
@@ -100,6 +201,33 @@ void Gui::sync() {
   for (auto& [w, s] : shown_) all.push_back(&s);
   for (Shown* s : all) syncWindow(*s);
   syncing_ = false;
+  if (Shown* active = byHwnd(GetActiveWindow())) keepFocus(*active);
+}
+
+// The keyboard acts only on the control that has the focus. When that is
+// none of the active window's, or the control that had it when the window was
+// left (for a message box, say) has gone grey or hidden meanwhile, the focus
+// goes where Tab would take it from there.
+void Gui::keepFocus(Shown& s, HWND had) {
+  if (modal_ != 0 || !IsWindowVisible(s.hwnd) || !IsWindowEnabled(s.hwnd)) return;
+  HWND f = GetFocus();
+  const bool usable = f && IsChild(s.hwnd, f) && IsWindowVisible(f) && IsWindowEnabled(f);
+  const bool lost = had && IsChild(s.hwnd, had) && (!IsWindowVisible(had) || !IsWindowEnabled(had));
+  if (usable && !lost) return;
+  HWND from = lost ? had : nullptr;
+  HWND next = GetNextDlgTabItem(s.hwnd, from, FALSE);
+  if (next && next != from) SendMessageW(s.hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+}
+
+// Moves the focus on from a control about to be disabled or hidden, to the
+// next one Tab would reach, as the user would expect.
+void Gui::passFocus(Shown& s, HWND h) {
+  if (GetFocus() != h) return;
+  HWND next = GetNextDlgTabItem(s.hwnd, h, FALSE);
+  if (next && next != h)
+    SendMessageW(s.hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+  else
+    SetFocus(s.hwnd);
 }
 
 void Gui::syncWindow(Shown& s) {
@@ -152,14 +280,19 @@ void Gui::syncControl(Shown& s, Control& c, int id, Mirror& m) {
                           c.kind == Kind::Frame || c.kind == Kind::Text;
   if (hasCaption && (first || m.caption != c.caption)) {
     // An empty model caption keeps the resource's own text (pictures, frames without one).
-    if (!c.caption.empty() || !first) SetWindowTextW(h, widen(c.caption).c_str());
+    if (!c.caption.empty() || !first) {
+      const bool prefixed = c.kind == Kind::Button || c.kind == Kind::Check || c.kind == Kind::Frame;
+      SetWindowTextW(h, prefixed ? shownCaption(s.model->name(), c).c_str() : widen(c.caption).c_str());
+    }
     m.caption = c.caption;
   }
   if (first || m.enabled != c.enabled) {
+    if (!c.enabled) passFocus(s, h);
     EnableWindow(h, c.enabled);
     m.enabled = c.enabled;
   }
   if (first || m.visible != c.visible) {
+    if (!c.visible) passFocus(s, h);
     ShowWindow(h, c.visible ? SW_SHOWNA : SW_HIDE);
     m.visible = c.visible;
   }
@@ -207,7 +340,10 @@ void Gui::toggleMarks(Shown& s, Control& list, HWND lv, const std::vector<int>& 
 void Gui::dispatch(Shown& s, const std::string& control, const std::string& event) {
   if (!app_) return;
   const std::string window = s.model->name();  // s may be gone once the handler ran
+  // Message boxes of this handler belong to this window.
+  asking_.push_back(window);
   app_->event(window, control, event);
+  asking_.pop_back();
   sync();
 }
 
@@ -235,9 +371,35 @@ INT_PTR Gui::handle(Shown& s, UINT msg, WPARAM wp, LPARAM lp) {
       if (it != s.byId.end()) dispatch(s, it->second->name, "Timer");
       return TRUE;
     }
+    case WM_ACTIVATE:
+      // The dialog manager puts the focus back where it was, which may be a
+      // control disabled meanwhile; look again once it is done.
+      if (LOWORD(wp) != WA_INACTIVE) {
+        PostMessageW(s.hwnd, kCheckFocus, 0, 0);
+      } else if (HWND f = GetFocus(); f && IsChild(s.hwnd, f)) {
+        s.lastFocus = f;
+      }
+      return FALSE;
+    case kCheckFocus:
+      if (GetActiveWindow() == s.hwnd) keepFocus(s, s.lastFocus);
+      return TRUE;
     case WM_COMMAND: {
       const int id = LOWORD(wp);
       const int code = HIWORD(wp);
+      if (id == IDCANCEL && lp == 0) {
+        // Esc: exactly what the window's Back, Cancel or Ok button does.
+        if (const char* way = wayOutOf(s.model->name())) dispatch(s, way, "Click");
+        return TRUE;
+      }
+      if (id == IDOK && lp == 0) {
+        // Enter in a window without a default button presses the focused button, if any.
+        HWND f = GetFocus();
+        auto focused = s.byId.find(f && IsChild(s.hwnd, f) ? GetDlgCtrlID(f) : 0);
+        if (focused != s.byId.end() && focused->second->kind == Kind::Button &&
+            (SendMessageW(f, WM_GETDLGCODE, 0, 0) & (DLGC_UNDEFPUSHBUTTON | DLGC_DEFPUSHBUTTON)))
+          dispatch(s, focused->second->name, "Click");
+        return TRUE;
+      }
       auto it = s.byId.find(id);
       if (it == s.byId.end()) return FALSE;
       Control& c = *it->second;
@@ -312,14 +474,24 @@ INT_PTR Gui::handle(Shown& s, UINT msg, WPARAM wp, LPARAM lp) {
   }
 }
 
+// The window a message box belongs to, so that it always stands in front of
+// it: the window whose handler asks, else the active one, else the frontmost
+// of ours; none while no window of ours is shown (the start-up question).
+HWND Gui::boxOwner() {
+  for (auto it = asking_.rbegin(); it != asking_.rend(); ++it)
+    for (auto& [w, s] : shown_)
+      if (w->name() == *it && IsWindowVisible(s.hwnd)) return s.hwnd;
+  HWND active = GetActiveWindow();
+  if (byHwnd(active) && IsWindowVisible(active)) return active;
+  for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT))
+    if (byHwnd(h) && IsWindowVisible(h)) return h;
+  return nullptr;
+}
+
 int Gui::messageBox(const std::string& text, const std::string& title, uint32_t flags) {
   sync();
-  HWND owner = nullptr;
-  HWND fg = GetForegroundWindow();
-  for (auto& [w, s] : shown_) {
-    if (s.hwnd == fg && IsWindowVisible(fg)) owner = fg;
-    if (!owner && w->visible) owner = s.hwnd;
-  }
+  HWND owner = boxOwner();
+  HWND had = GetFocus();
   // Modal for all of our windows, not only the owner.
   ++modal_;
   for (auto& [w, s] : shown_) {
@@ -330,6 +502,13 @@ int Gui::messageBox(const std::string& text, const std::string& title, uint32_t 
   --modal_;
   for (auto& [w, s] : shown_) s.enabled.reset();
   sync();
+  // The owner was still disabled when the box went, so the system may have
+  // activated some other window: the user goes on where the box was asked,
+  // and a control that went grey while the box was up passes the focus on.
+  if (Shown* s = byHwnd(owner); s && IsWindowVisible(owner) && IsWindowEnabled(owner)) {
+    SetForegroundWindow(owner);
+    keepFocus(*s, had);
+  }
   return answer;
 }
 

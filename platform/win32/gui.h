@@ -56,6 +56,8 @@ class Gui : public Ui, public WindowHost {
     std::map<const Control*, Mirror> mirrors;
     std::optional<std::string> title;
     std::optional<bool> visible, enabled;
+    HWND lastFocus = nullptr;     // the focused control when the window was last left
+    std::vector<HBITMAP> images;  // pictures enlarged for the screen, freed with the window
   };
 
   static INT_PTR CALLBACK dialogProc(HWND, UINT, WPARAM, LPARAM);
@@ -66,12 +68,16 @@ class Gui : public Ui, public WindowHost {
   void toggleMarks(Shown& s, Control& list, HWND lv, const std::vector<int>& rows);
   void dispatch(Shown& s, const std::string& control, const std::string& event);
   bool isDialogMessage(MSG& m);
+  void keepFocus(Shown& s, HWND had = nullptr);
+  void passFocus(Shown& s, HWND h);
+  HWND boxOwner();
 
   HINSTANCE instance_;
   App* app_ = nullptr;
   std::map<Window*, Shown> shown_;
   int modal_ = 0;
   bool syncing_ = false;
+  std::vector<std::string> asking_;  // windows whose handlers run, innermost last
   std::wstring dispText_;  // keeps list texts alive while the list paints them
 };
 

@@ -1,0 +1,83 @@
+# Every window at 100 % and at 150 % (96 and 144 dots per inch): no caption,
+# label or title cut off, no control outside its window or its frame, the
+# pictures grown with the rest. Pictures of each go to docs/dpi100 and docs/dpi150.
+source "$(dirname "$0")/lib.sh"
+
+app="$(work_folder tool dpi)"
+map_drive E
+admin="Make sure you 'Run As Administrator' to do this. (For windows 7 and vista only)"
+
+# The screen's DPI as Windows keeps it; programs read it when they start, so
+# the prefix's programs are ended (which also writes the registry out).
+set_dpi() {
+  "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null
+  wineserver -k || true
+}
+# Back to the default for the other scripts, however this one ends.
+trap '"$WINE" reg delete "HKCU\\Control Panel\\Desktop" /v LogPixels /f >/dev/null 2>&1; wineserver -k || true' EXIT
+
+for setting in 96:dpi100 144:dpi150; do
+  dpi="${setting%%:*}" dir="${setting#*:}"
+  echo "== $dpi dots per inch"
+  set_dpi "$dpi"
+  mkdir -p "$E2E_ROOT/shots/$dir"
+  drive <<EOF
+make-file "E:\\autorun.inf" 7
+make-file "E:\\Holiday Photos.lnk" 7
+make-file "E:\\setup.exe" 6
+launch $app\\kestrive.exe $app
+wait-window frm_first
+expect-fits frm_first
+$(shot frm_first "$dir/startup-window")
+click frm_first btn_rd
+wait-window frm_rd
+select frm_rd cmb_rd "E:\\"
+sleep 300
+click frm_rd btn_scan
+box "Are you sure to scan this device?" yes question
+wait-box "Scan complete. Delete file that you don't know."
+shot-box "C:\\e2e\\shots\\$dir\\message-box.bmp"
+box "Scan complete. Delete file that you don't know." ok information
+expect-items frm_rd lst_dir_2 autorun.inf "Holiday Photos.lnk"
+expect-fits frm_rd
+$(shot frm_rd "$dir/pen-drive-window")
+click frm_rd btn_x
+wait-window frm_first
+click frm_first btn_c
+wait-window frm_c
+expect-fits frm_c
+$(shot frm_c "$dir/computer-window")
+menu frm_c ex_fReg
+box "$admin" ok information
+wait-window frm_RM
+expect-fits frm_RM
+$(shot frm_RM "$dir/registry-manager-window")
+menu frm_RM RM_h_htraa
+wait-window frm_help
+expect-fits frm_help
+$(shot frm_help "$dir/help-window")
+click frm_help btn_ok
+wait-hidden frm_help
+click frm_RM btn_zx
+wait-window frm_c
+click frm_c btn_x
+wait-window frm_first
+menu frm_first help_his
+wait-window frm_h
+expect-fits frm_h
+$(shot frm_h "$dir/history-window")
+click frm_h btn_k
+wait-window frm_first
+menu frm_first help_2
+wait-window frm_about
+expect-fits frm_about
+$(shot frm_about "$dir/about-window")
+click frm_about btn_ok
+wait-window frm_first
+menu frm_first file_1
+wait-exit 20
+EOF
+done
+
+save_shots
+echo "dpi: all checks passed"
