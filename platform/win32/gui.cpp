@@ -20,14 +20,6 @@ const WindowId* windowIdOf(const std::string& name) {
   return nullptr;
 }
 
-std::wstring controlText(HWND h) {
-  int n = GetWindowTextLengthW(h);
-  std::wstring s(static_cast<size_t>(n) + 1, L'\0');
-  GetWindowTextW(h, s.data(), n + 1);
-  s.resize(static_cast<size_t>(n));
-  return s;
-}
-
 // Access keys: the letter of a caption that Alt (or the letter alone) presses.
 // Only buttons and check boxes whose first letter starts no other button,
 // check box or menu-bar title of the window get one; repeated captions
