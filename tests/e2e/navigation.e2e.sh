@@ -27,11 +27,11 @@ echo "== children of the start-up window"
 {
   echo "launch $app\\kestrive.exe $app"
   echo "wait-window frm_first"
-  for spec in "frm_rd click:btn_rd btn_x" "frm_rd click:btn_rd menu:f_Back" "frm_rd click:btn_rd close" \
+  for row in "frm_rd click:btn_rd btn_x" "frm_rd click:btn_rd menu:f_Back" "frm_rd click:btn_rd close" \
               "frm_c click:btn_c btn_x" "frm_c click:btn_c menu:f2_Back" "frm_c click:btn_c close" \
               "frm_h menu:help_his btn_k" "frm_h menu:help_his close" \
               "frm_about menu:help_2 btn_ok" "frm_about menu:help_2 close"; do
-    set -- $spec
+    set -- $row
     child="$1" how="${2%%:*}" opener="${2#*:}" way="$3"
     echo "$how frm_first $opener"
     echo "wait-window $child"
@@ -92,8 +92,8 @@ echo "== the Registry Manager and its ways back to the computer window"
 } | drive
 
 echo "== Exit from every window ends the process"
-for spec in "frm_first" "frm_rd click:btn_rd f_Exit" "frm_c click:btn_c f2_Exit"; do
-  set -- $spec
+for row in "frm_first" "frm_rd click:btn_rd f_Exit" "frm_c click:btn_c f2_Exit"; do
+  set -- $row
   {
     echo "launch $app\\kestrive.exe $app"
     echo "wait-window frm_first"
