@@ -9,14 +9,8 @@ set -euo pipefail
 exes="${1:-1000}"
 values="${2:-1000}"
 rounds="${3:-1}"
-source "$SOURCE_DIR/tests/e2e/lib.sh"
-
-if [ "$(basename "$WINEPREFIX")" != bench-prefix ]; then
-  echo "runkey-inner.sh: run bench/runkey.sh (it uses its own Wine prefix)" >&2
-  exit 2
-fi
-# No window manager handling: see bench/scan-inner.sh.
-"$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+source "$SOURCE_DIR/bench/lib.sh"
+bench_inner runkey
 
 app="$(work_folder tool bench)"
 user="$(whoami)"

@@ -13,12 +13,5 @@ exes="${1:-1000}"
 values="${2:-1000}"
 rounds="${BENCH_ROUNDS:-3}"
 case "$exes$values$rounds" in *[!0-9]*) echo "usage: bench/runkey.sh [executables] [values]" >&2; exit 2 ;; esac
-"$root/tools/setup.sh"
-KESTRIVE_TARGETS="kestrive kauto pskill" "$root/tools/build.sh" >/dev/null
-mkdir -p "$root/bench/out"
-out="$root/bench/out/runkey.txt"
-{
-  echo "Run-entry scan benchmark, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg),"
-  echo "$(wine --version 2>/dev/null | head -1), kestrive.exe built from $(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo '?') + working tree"
-  KESTRIVE_WINEPREFIX="$root/build/win32/bench-prefix" "$root/tools/wine-env.sh" "$root/build/win32" e2e "$root/bench/runkey-inner.sh" "$exes" "$values" "$rounds"
-} 2>&1 | tee "$out"
+source "$root/bench/lib.sh"
+bench_run runkey "Run-entry scan benchmark" "kestrive kauto pskill" "$exes" "$values" "$rounds"

@@ -7,17 +7,8 @@
 set -euo pipefail
 entries="${1:-32767}"
 rounds="${2:-1}"
-source "$SOURCE_DIR/tests/e2e/lib.sh"
-
-# Our own prefix, in which Wine does not manage the windows: with no window
-# manager under Xvfb, Wine would otherwise stall the program about 2 s on
-# every closed message box, waiting for a window manager to answer, and the
-# Scan time would mostly measure that.
-if [ "$(basename "$WINEPREFIX")" != bench-prefix ]; then
-  echo "scan-inner.sh: run bench/scan.sh (it uses its own Wine prefix)" >&2
-  exit 2
-fi
-"$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+source "$SOURCE_DIR/bench/lib.sh"
+bench_inner scan
 
 app="$(work_folder tool bench)"
 ROOTATTRS="$WIN32_BUILD/rootattrs.exe"

@@ -6,13 +6,8 @@
 #   startup-inner.sh <runs>
 set -euo pipefail
 runs="${1:-9}"
-source "$SOURCE_DIR/tests/e2e/lib.sh"
-
-if [ "$(basename "$WINEPREFIX")" != bench-prefix ]; then
-  echo "startup-inner.sh: run bench/startup.sh (it uses its own Wine prefix)" >&2
-  exit 2
-fi
-"$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+source "$SOURCE_DIR/bench/lib.sh"
+bench_inner startup
 
 app="$(work_folder tool bench)"
 trap 'rm -rf "$E2E_ROOT/bench"' EXIT

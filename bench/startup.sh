@@ -8,12 +8,5 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 runs="${1:-9}"
 case "$runs" in ''|*[!0-9]*) echo "usage: bench/startup.sh [runs]" >&2; exit 2 ;; esac
-"$root/tools/setup.sh"
-KESTRIVE_TARGETS="kestrive kauto pskill" "$root/tools/build.sh" >/dev/null
-mkdir -p "$root/bench/out"
-out="$root/bench/out/startup.txt"
-{
-  echo "Start-up benchmark, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg),"
-  echo "$(wine --version 2>/dev/null | head -1), kestrive.exe built from $(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo '?') + working tree"
-  KESTRIVE_WINEPREFIX="$root/build/win32/bench-prefix" "$root/tools/wine-env.sh" "$root/build/win32" e2e "$root/bench/startup-inner.sh" "$runs"
-} 2>&1 | tee "$out"
+source "$root/bench/lib.sh"
+bench_run startup "Start-up benchmark" "kestrive kauto pskill" "$runs"
