@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "computer/command_line.h"
 #include "platform/text.h"
 #include "policy/function.h"
 
@@ -21,162 +22,36 @@ std::vector<std::string> ListExecutableNames(Platform& p) {
   return names;
 }
 
-// ---- wildcard matching ----------------------------------------------------
-
-std::u32string DecodeUtf8(const std::string& text) {
-  std::u32string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    unsigned char b = static_cast<unsigned char>(text[i]);
-    size_t len = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 0;
-    char32_t c = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-    bool ok = len != 0 && i + len <= text.size();
-    for (size_t k = 1; ok && k < len; ++k) {
-      unsigned char x = static_cast<unsigned char>(text[i + k]);
-      if ((x & 0xC0) != 0x80) ok = false;
-      c = (c << 6) | (x & 0x3F);
-    }
-    if (!ok) {
-      // A stray byte stands for itself, apart from every real character.
-      out += static_cast<char32_t>(0xDC00 | b);
-      ++i;
-      continue;
-    }
-    out += c;
-    i += len;
-  }
-  return out;
-}
-
-bool LikePattern::Token::matches(char32_t x) const {
-  switch (kind) {
-    case Kind::Any:
-      return true;
-    case Kind::Digit:
-      return x >= U'0' && x <= U'9';
-    case Kind::Char:
-      return x == c;
-    case Kind::Set: {
-      bool in = false;
-      for (const auto& [lo, hi] : ranges)
-        if (x >= lo && x <= hi) in = true;
-      return in != negate;
-    }
-    case Kind::Star:
-      break;
-  }
-  return false;
-}
-
-std::optional<LikePattern> LikePattern::compile(const std::string& pattern) {
-  std::u32string pat = DecodeUtf8(pattern);
-  LikePattern out;
-  for (size_t i = 0; i < pat.size(); ++i) {
-    char32_t ch = pat[i];
-    Token t;
-    t.kind = Token::Kind::Char;
-    if (ch == U'*') {
-      if (!out.tokens_.empty() && out.tokens_.back().kind == Token::Kind::Star) continue;
-      t.kind = Token::Kind::Star;
-    } else if (ch == U'?') {
-      t.kind = Token::Kind::Any;
-    } else if (ch == U'#') {
-      t.kind = Token::Kind::Digit;
-    } else if (ch == U'[') {
-      size_t close = pat.find(U']', i + 1);
-      if (close == std::u32string::npos) return std::nullopt;
-      std::u32string list = pat.substr(i + 1, close - i - 1);
-      i = close;
-      // "[]" stands for nothing at all and matches the empty text.
-      if (list.empty()) continue;
-      t.kind = Token::Kind::Set;
-      size_t k = 0;
-      if (list[0] == U'!') {
-        t.negate = true;
-        k = 1;
-      }
-      while (k < list.size()) {
-        if (k + 2 < list.size() && list[k + 1] == U'-') {
-          if (list[k] > list[k + 2]) return std::nullopt;
-          t.ranges.emplace_back(list[k], list[k + 2]);
-          k += 3;
-        } else {
-          t.ranges.emplace_back(list[k], list[k]);
-          ++k;
-        }
-      }
-    } else {
-      t.c = ch;
-    }
-    out.tokens_.push_back(std::move(t));
-  }
-  out.head_ = out.tokens_.size();
-  for (size_t i = 0; i < out.tokens_.size(); ++i)
-    if (out.tokens_[i].kind == Token::Kind::Star) {
-      out.head_ = i;
-      break;
-    }
-  for (size_t i = 0; i < out.tokens_.size(); ++i)
-    if (out.tokens_[i].kind != Token::Kind::Star) out.end_ = i + 1;
-  return out;
-}
-
-bool LikePattern::like(const std::u32string& text, size_t at, size_t first) const {
-  // The tokens from `first`, then the trailing star every search adds.
-  const size_t m = tokens_.size();
-  auto isStar = [&](size_t k) { return k >= m || tokens_[k].kind == Token::Kind::Star; };
-  auto onlyStarsFrom = [&](size_t k) { return k >= end_; };
-  size_t t = at, p = first;
-  size_t starP = SIZE_MAX, starT = 0;
-  for (;;) {
-    if (isStar(p) && onlyStarsFrom(p)) return true;
-    if (t >= text.size()) return false;
-    if (!isStar(p) && tokens_[p].matches(text[t])) {
-      ++p;
-      ++t;
-    } else if (isStar(p)) {
-      starP = p++;
-      starT = t;
-    } else if (starP != SIZE_MAX) {
-      p = starP + 1;
-      t = ++starT;
-    } else {
-      return false;
-    }
-  }
-}
-
-int LikePattern::find(const std::u32string& text, int start) const {
-  if (start < 1) start = 1;
-  const size_t n = text.size();
-  for (size_t pos = static_cast<size_t>(start) - 1; pos < n && pos + head_ <= n; ++pos) {
-    bool head = true;
-    for (size_t k = 0; head && k < head_; ++k) head = tokens_[k].matches(text[pos + k]);
-    if (!head) continue;
-    // What follows the first star matches from here if it matches from any
-    // later place, so the first place the head fits decides.
-    return like(text, pos + head_, head_) ? static_cast<int>(pos + 1) : 0;
-  }
-  return 0;
-}
-
-int FindPattern(const std::string& text, const std::string& pattern, int start) {
-  std::optional<LikePattern> compiled = LikePattern::compile(pattern);
-  if (!compiled) return kInvalidPattern;
-  return compiled->find(DecodeUtf8(text), start);
-}
-
 // ---- processes, waiting, deletion ------------------------------------------
 
 bool ToolPresent(Platform& p) { return p.fs.exists(kToolName); }
 
-void EndProcessByName(Platform& p, const std::string& name) {
-  const std::string wanted = lower(name);
+std::optional<EndRequest> EndRequestFor(Platform& p, uint32_t pid) {
+  const std::string system = p.env.systemFolder();
+  if (system.empty()) return std::nullopt;
+  const std::string cmd = system + "\\cmd.exe";
+  // cmd expands %NAME% (and !NAME! where delayed expansion is on) even
+  // inside quotes; a working folder so named is reached by the relative
+  // path, which is the same file: the tool runs in our working folder.
+  std::string tool = p.env.workingFolder() + "\\" + kToolName;
+  if (tool.find_first_of("%!") != std::string::npos) tool = std::string(".\\") + kToolName;
+  // /d: no AutoRun command from the registry runs first; /s: the outer
+  // quotes are taken off as written, whatever the path holds.
+  return EndRequest{cmd, "\"" + cmd + "\" /d /s /c \"\"" + tool + "\" " + std::to_string(pid) + "\""};
+}
+
+void EndProcessByName(Platform& p, const std::string& path) {
+  if (NormalizeWinPath(path).empty()) return;
+  const uint32_t self = p.proc.currentPid();
+  const std::string tool = p.env.workingFolder() + "\\" + kToolName;
   for (const ProcessInfo& proc : p.proc.snapshot()) {
-    if (lower(TrimAtNul(proc.exe)) != wanted) continue;
+    if (proc.pid == self || proc.image.empty() || SameFilePath(proc.image, tool)) continue;
+    if (!SameFilePath(proc.image, path)) continue;
+    std::optional<EndRequest> request = EndRequestFor(p, proc.pid);
+    if (!request) return;
     // The policy that forbids the command interpreter would stop the tool.
     EnableCommandPrompt(p);
-    p.proc.run(kToolCommand + std::to_string(proc.pid), kShowMinNoActive);
+    p.proc.run(request->program, request->commandLine, kShowMinNoActive);
     return;
   }
 }
@@ -186,14 +61,14 @@ void WaitMilliseconds(Platform& p, uint32_t ms) {
   while (static_cast<uint32_t>(p.clock.tickCount() - start) < ms) p.ui.doEvents();
 }
 
-bool RetryDeleteWhileExists(Platform& p, const std::string& path, const std::string& processName) {
+bool RetryDeleteWhileExists(Platform& p, const std::string& path) {
   const uint32_t start = p.clock.tickCount();
   for (int attempt = 0; p.fs.exists(path); ++attempt) {
     if (attempt >= kDeleteRetryAttempts || static_cast<uint32_t>(p.clock.tickCount() - start) >= kDeleteRetryMs)
       return false;
     p.fs.setAttributes(path, attr::Normal);
     p.fs.deleteFile(path);
-    EndProcessByName(p, processName);
+    EndProcessByName(p, path);
   }
   return true;
 }

@@ -1,6 +1,7 @@
 #include "computer/frm_c.h"
 
 #include "computer/cleaner.h"
+#include "computer/command_line.h"
 #include "platform/text.h"
 #include "policy/function.h"
 #include "shell/app.h"
@@ -103,23 +104,26 @@ bool FrmC::ListMatchingRunValues(uint32_t root, const std::string& path, const s
     for (uint32_t index = 0;; ++index) {
       RegValue v = p.reg.enumValue(key, index);
       if (v.status != kErrorSuccess) break;
-      if (v.type != regtype::Sz) continue;
+      // Windows starts both kinds of text; a worm may write either.
+      if (v.type != regtype::Sz && v.type != regtype::ExpandSz) continue;
       RunValues::Value value;
       value.name = v.name;
       value.label = v.name.empty() && !v.data.empty() ? kDefaultValueLabel : v.name;
       value.data = TrimAtNul(std::string(v.data.begin(), v.data.end()));
-      value.folded = DecodeUtf8(lower(value.data));
+      value.command = v.type == regtype::ExpandSz ? p.env.expand(value.data) : value.data;
+      value.lowData = lower(value.data);
+      value.lowCommand = lower(value.command);
       values.values.push_back(std::move(value));
     }
   }
   p.reg.closeKey(key);
 
-  // A name that is no valid pattern ends its own listing, silently.
-  std::optional<LikePattern> pattern = LikePattern::compile(lower(fileName));
-  if (!pattern) return true;
+  // The name is plain text: "?", "*", "#" and "[" in it stand for themselves.
+  const std::string wanted = lower(fileName);
   Control& list = ctl("lst_V");
   for (const RunValues::Value& v : values.values)
-    if (pattern->find(v.folded, 1) != 0) list.add(fileName + " | " + v.label + " | " + v.data, v.name);
+    if (contains(v.lowData, wanted) || contains(v.lowCommand, wanted))
+      list.add(fileName + " | " + v.label + " | " + v.data, v.name, v.command);
   return true;
 }
 
@@ -128,7 +132,10 @@ bool FrmC::ListMatchingRunValues(uint32_t root, const std::string& path, const s
 namespace {
 
 struct LineFields {
-  std::string exe, valueName, path;
+  std::string exe, valueName, data;
+  // The file the line stands for: the program its Run value starts, when
+  // that program's name is the line's file name; "" otherwise.
+  std::string target;
 };
 
 // The fields of an entry line, split at " | ". The unnamed value is shown as
@@ -143,13 +150,19 @@ LineFields fieldsOf(const Item& item) {
   std::vector<std::string> fields = split(item.text, " | ");
   LineFields out;
   out.exe = fields[0];
-  out.path = fields.size() > 2 ? fields[2] : std::string();
+  out.data = fields.size() > 2 ? fields[2] : std::string();
   out.valueName = item.data.empty() ? std::string() : (fields.size() > 1 ? fields[1] : std::string());
   const std::string head = out.exe + " | " + (item.data.empty() ? kDefaultValueLabel : item.data) + " | ";
   if (fields.size() > 3 && item.text.compare(0, head.size(), head) == 0) {
     out.valueName = item.data;
-    out.path = item.text.substr(head.size());
+    out.data = item.text.substr(head.size());
   }
+  // The data is a command line ("C:\x.exe" /s, %USERPROFILE%\x.exe): only
+  // the program it starts is the worm's file, and only when it bears the
+  // name that was found; any other file it names is left alone.
+  const std::string program =
+      NormalizeWinPath(ExecutableOfCommand(item.command.empty() ? out.data : item.command));
+  if (!program.empty() && equalsNoCase(FileNameOf(program), out.exe)) out.target = program;
   return out;
 }
 
@@ -193,12 +206,13 @@ void FrmC::btn_d_Click() {
   // Every listed executable is asked to end first, marked or not.
   std::vector<std::string> running;
   for (const Item& item : ctl("lst_P").items) running.push_back(item.text);
+  const std::string folder = GetProfileFolder(p);
   for (const std::string& name : running) {
     if (!ToolPresent(p)) {
       app().message(msg::ToolMissing, MsgKind::Warning);
       return;
     }
-    EndProcessByName(p, name);
+    if (!folder.empty()) EndProcessByName(p, folder + "\\" + name);
   }
 
   // The waits below let other clicks run: the list is looked up afresh by
@@ -207,23 +221,21 @@ void FrmC::btn_d_Click() {
     const Item& item = ctl("lst_V").items[i];
     if (!item.marked) continue;
     const LineFields line = fieldsOf(item);
-    const std::string& exe = line.exe;
-    const std::string& path = line.path;
-    const std::string& valueName = line.valueName;
+    const std::string& path = line.target;
 
     if (!ToolPresent(p)) {
       app().message(msg::ToolMissing, MsgKind::Warning);
       return;
     }
-    EndProcessByName(p, exe);
+    EndProcessByName(p, path);
     WaitMilliseconds(p, 1000);
     if (!loaded()) return;
     if (!path.empty()) {
       p.fs.setAttributes(path, attr::Normal);
       p.fs.deleteFile(path);
-      RetryDeleteWhileExists(p, path, exe);
+      RetryDeleteWhileExists(p, path);
     }
-    DeleteRegValue(p, HKCU, kRunKey, valueName);
+    DeleteRegValue(p, HKCU, kRunKey, line.valueName);
     RestoreDefaultSettings(p);
     if (!loaded()) return;
     if (!path.empty() && p.fs.exists(path)) {
@@ -233,7 +245,10 @@ void FrmC::btn_d_Click() {
   }
 
   if (!ListStartupEntries()) return;
-  app().message(ctl("lst_V").items.empty() ? msg::DeleteComplete : msg::DeleteLeftComputer, MsgKind::Information);
+  // Without the profile folder the rescan finds nothing whatever is left.
+  const bool judged = !GetProfileFolder(p).empty();
+  app().message(judged && ctl("lst_V").items.empty() ? msg::DeleteComplete : msg::DeleteLeftComputer,
+                MsgKind::Information);
 }
 
 void FrmC::btn_Ed_Click() {
@@ -249,22 +264,24 @@ void FrmC::btn_Ed_Click() {
   for (const Item& item : ctl("lst_P").items)
     if (item.marked) names.push_back(item.text);
 
+  bool allGone = true;
   for (const std::string& name : names) {
     if (!ToolPresent(p)) {
       app().message(msg::ToolMissing, MsgKind::Warning);
       return;
     }
-    EndProcessByName(p, name);
-    WaitMilliseconds(p, 1000);
-    if (!loaded()) return;
     // Without the folder the path would point at the root of the drive.
     const std::string folder = GetProfileFolder(p);
     const std::string path = folder.empty() ? name : folder + "\\" + name;
+    if (!folder.empty()) EndProcessByName(p, path);
+    WaitMilliseconds(p, 1000);
+    if (!loaded()) return;
     if (!folder.empty()) {
       p.fs.setAttributes(path, attr::Normal);
       p.fs.deleteFile(path);
     }
     if (folder.empty() || p.fs.exists(path)) {
+      allGone = false;
       app().message(msg::CannotDeletePrefix + path + msg::InUseComputer, MsgKind::Error);
       if (!loaded()) return;
       continue;
@@ -278,8 +295,11 @@ void FrmC::btn_Ed_Click() {
       }
   }
 
-  ListProfileExecutables();
-  app().message(ctl("lst_P").items.empty() ? msg::DeleteComplete : msg::DeleteLeftComputer, MsgKind::Information);
+  // A folder that can no longer be found would list nothing and look clean.
+  if (GetProfileFolder(p).empty()) allGone = false;
+  else ListProfileExecutables();
+  app().message(allGone && ctl("lst_P").items.empty() ? msg::DeleteComplete : msg::DeleteLeftComputer,
+                MsgKind::Information);
 }
 
 void FrmC::btn_c_ma_Click() { ctl("lst_V").setAllMarks(true); }

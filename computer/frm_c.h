@@ -39,10 +39,11 @@ class FrmC : public Window {
   // The values of one key, read once per scan and matched per name.
   struct RunValues {
     struct Value {
-      std::string name;   // as stored; "" for the unnamed value
-      std::string label;  // as shown in the line
-      std::string data;   // text as stored, without its NUL
-      std::u32string folded;
+      std::string name;     // as stored; "" for the unnamed value
+      std::string label;    // as shown in the line
+      std::string data;     // text as stored, without its NUL
+      std::string command;  // what Windows starts: data, variables expanded for REG_EXPAND_SZ
+      std::string lowData, lowCommand;
     };
     bool read = false;
     std::vector<Value> values;

@@ -90,7 +90,8 @@ class Registry {
 
 struct ProcessInfo {
   uint32_t pid = 0;
-  std::string exe;  // executable file name, no folder
+  std::string exe;    // executable file name, no folder
+  std::string image;  // full path of the executable file; "" when it cannot be read
 };
 
 class Processes {
@@ -98,11 +99,14 @@ class Processes {
   virtual ~Processes() = default;
   // The running processes in snapshot order; empty when no snapshot can be had.
   virtual std::vector<ProcessInfo> snapshot() = 0;
-  // Starts a command line with a window style and does not wait for it.
-  virtual bool run(const std::string& commandLine, int showStyle) = 0;
+  // Starts program (a full path: nothing is searched for) with the command
+  // line and a window style, and does not wait for it.
+  virtual bool run(const std::string& program, const std::string& commandLine, int showStyle) = 0;
+  virtual uint32_t currentPid() = 0;
 };
 
-constexpr int kShowMinNoActive = 6;
+// Window styles for a started program (SW_SHOWMINNOACTIVE, SW_SHOWMAXIMIZED).
+constexpr int kShowMinNoActive = 7;
 constexpr int kShowMaximized = 3;
 
 namespace mb {
@@ -145,6 +149,10 @@ class Env {
   virtual bool previousInstance() = 0;
   virtual std::string exeBaseName() = 0;    // no folder, no extension
   virtual std::string profileFolder() = 0;  // no trailing "\"; "" when unknown
+  virtual std::string systemFolder() = 0;   // e.g. C:\Windows\system32; "" when unknown
+  virtual std::string workingFolder() = 0;  // the current directory, no trailing "\"
+  // The text with its %NAME% variables replaced, as Windows does for REG_EXPAND_SZ.
+  virtual std::string expand(const std::string& text) = 0;
 };
 
 class Window;

@@ -9,9 +9,9 @@ std::string Control::text() const {
   return items[listIndex].text;
 }
 
-bool Control::add(std::string text, std::string data) {
+bool Control::add(std::string text, std::string data, std::string command) {
   if (static_cast<int>(items.size()) >= kMaxListEntries) return false;
-  items.push_back(Item{std::move(text), false, std::move(data)});
+  items.push_back(Item{std::move(text), false, std::move(data), std::move(command)});
   return true;
 }
 

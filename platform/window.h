@@ -19,6 +19,8 @@ struct Item {
   bool marked = false;
   // Kept with the line but not shown, e.g. the real registry value name.
   std::string data;
+  // A second hidden text, e.g. the command line a Run value starts.
+  std::string command;
 };
 
 // Counts and indices of a selection list are 16-bit signed numbers.
@@ -39,7 +41,8 @@ struct Control {
 
   // Drop-down list text: the selected entry, or "" when none is chosen.
   std::string text() const;
-  bool add(std::string text, std::string data = {});  // false when the list is full
+  // False when the list is full.
+  bool add(std::string text, std::string data = {}, std::string command = {});
   void clear();
   int markedCount() const;
   void setAllMarks(bool marked);
@@ -58,6 +61,9 @@ class Window : public std::enable_shared_from_this<Window> {
   std::string title;
   bool visible = false;
   bool enabled = true;
+  // The control that is to get the keyboard focus; the binding moves it
+  // there when it next draws the window, and clears the request.
+  std::string focus;
   // False once the window is unloaded; a handler that yielded checks it.
   bool loaded() const { return loaded_; }
 

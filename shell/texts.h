@@ -32,6 +32,9 @@ inline const char* const SelectDevice = "Select device first!";
 inline const char* const SelectFile = "Please select file to delete!";
 inline const char* const ScanFound = "Scan complete. Delete file that you don't know.";
 inline const char* const ScanClean = "Scan complete. No virus detect.";
+// Device root inserted between the two.
+inline const char* const CannotReadPrefix = "Cannot read device ";
+inline const char* const CannotReadSuffix = ". Check that it is still plugged in.";
 inline const char* const DeleteLeftRemovable =
     "Delete complete. If unknown file still exist, please login in Safe Mode OR try next boot(restart computer)!";
 inline const char* const DeleteLeftComputer =

@@ -1,6 +1,7 @@
 #include "platform/fake/fake_platform.h"
 
 #include <algorithm>
+#include <cctype>
 #include <stdexcept>
 
 #include "platform/text.h"
@@ -389,9 +390,17 @@ long FakeRegistry::closeKey(HKey h) {
 // ---- processes ------------------------------------------------------------
 
 uint32_t FakeProcesses::start(const std::string& exe) {
+  const size_t slash = exe.find_last_of('\\');
+  const std::string image = slash == std::string::npos ? "C:\\Users\\user\\" + exe : exe;
   uint32_t pid = nextPid_;
   nextPid_ += 4;
-  table.push_back(ProcessInfo{pid, exe});
+  table.push_back(ProcessInfo{pid, image.substr(image.find_last_of('\\') + 1), image});
+  return pid;
+}
+
+uint32_t FakeProcesses::startUnreadable(const std::string& exe) {
+  uint32_t pid = start(exe);
+  table.back().image.clear();
   return pid;
 }
 
@@ -409,10 +418,10 @@ std::vector<ProcessInfo> FakeProcesses::snapshot() {
   return table;
 }
 
-bool FakeProcesses::run(const std::string& commandLine, int showStyle) {
+bool FakeProcesses::run(const std::string& program, const std::string& commandLine, int showStyle) {
   log_.push_back("run " + commandLine + " style " + std::to_string(showStyle));
   commands.push_back(commandLine);
-  if (onRun) onRun(commandLine);
+  if (onRun) onRun(program, commandLine);
   return true;
 }
 
@@ -446,6 +455,29 @@ void FakeUi::endProcess() {
   throw ProcessEnded{};
 }
 
+std::string FakeEnv::expand(const std::string& text) {
+  std::string out;
+  size_t at = 0;
+  while (at < text.size()) {
+    const size_t open = text.find('%', at);
+    const size_t close = open == std::string::npos ? open : text.find('%', open + 1);
+    if (close == std::string::npos) break;
+    std::string name = text.substr(open + 1, close - open - 1);
+    for (char& c : name) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    auto it = variables.find(name);
+    out += text.substr(at, open - at);
+    if (it == variables.end()) {
+      // Unknown names stay as written; the closing % may open the next one.
+      out += '%' + text.substr(open + 1, close - open - 1);
+      at = close;
+      continue;
+    }
+    out += it->second;
+    at = close + 1;
+  }
+  return out + text.substr(std::min(at, text.size()));
+}
+
 void RecordingHost::created(Window& w) { events.push_back("create " + w.name()); }
 void RecordingHost::destroyed(Window& w) { events.push_back("destroy " + w.name()); }
 
@@ -459,11 +491,13 @@ FakePlatform::FakePlatform() {
   fs.addDir("C:\\Users\\user");
   fs.cwd = "C:\\Kestrive";
   reg.addKey(HKCU, "Software\\Microsoft\\Windows\\CurrentVersion\\Run");
-  // The stand-in tool: "cmd /c pskill N" ends process N when the tool is there.
-  proc.onRun = [this](const std::string& cmd) {
-    const std::string prefix = "cmd /c pskill ";
-    if (cmd.rfind(prefix, 0) != 0 || !fs.exists("pskill.exe")) return;
-    proc.stop(static_cast<uint32_t>(std::stoul(cmd.substr(prefix.size()))));
+  // The stand-in tool: the system's cmd.exe running the working folder's
+  // pskill.exe with a pid ends that process, when the tool is there.
+  proc.onRun = [this](const std::string& program, const std::string& cmd) {
+    const std::string tool = "\"\"" + env.workingFolder() + "\\pskill.exe\" ";
+    const size_t at = cmd.find(tool);
+    if (program != env.systemFolder() + "\\cmd.exe" || at == std::string::npos || !fs.exists("pskill.exe")) return;
+    proc.stop(static_cast<uint32_t>(std::stoul(cmd.substr(at + tool.size()))));
   };
 }
 

@@ -129,17 +129,23 @@ class FakeRegistry : public Registry {
 class FakeProcesses : public Processes {
  public:
   explicit FakeProcesses(Log& log) : log_(log) {}
-  uint32_t start(const std::string& exe);  // returns the new pid
+  // A full path runs that file; a bare name runs the file of that name in
+  // the profile folder. Returns the new pid.
+  uint32_t start(const std::string& exe);
+  // A process whose image path cannot be read (another user's, say).
+  uint32_t startUnreadable(const std::string& exe);
   void stop(uint32_t pid);
   bool running(uint32_t pid) const;
   std::vector<ProcessInfo> table;
   bool snapshotFails = false;
-  // Runs for each started command line; by default nothing happens.
-  std::function<void(const std::string&)> onRun;
+  uint32_t self = 4;  // our own pid
+  // Runs for each started program and command line; by default nothing happens.
+  std::function<void(const std::string& program, const std::string& commandLine)> onRun;
   std::vector<std::string> commands;
 
   std::vector<ProcessInfo> snapshot() override;
-  bool run(const std::string& commandLine, int showStyle) override;
+  bool run(const std::string& program, const std::string& commandLine, int showStyle) override;
+  uint32_t currentPid() override { return self; }
 
  private:
   Log& log_;
@@ -184,12 +190,23 @@ class FakeClock : public Clock {
 
 class FakeEnv : public Env {
  public:
+  explicit FakeEnv(FakeFs& fs) : fs_(fs) {}
   bool previous = false;
   std::string exe = "kestrive";
   std::string profile = "C:\\Users\\user";
+  std::string system = "C:\\Windows\\system32";
+  // Names are matched ignoring case, as Windows does.
+  std::map<std::string, std::string> variables = {
+      {"USERPROFILE", "C:\\Users\\user"}, {"SYSTEMROOT", "C:\\Windows"}, {"APPDATA", "C:\\Users\\user\\AppData\\Roaming"}};
   bool previousInstance() override { return previous; }
   std::string exeBaseName() override { return exe; }
   std::string profileFolder() override { return profile; }
+  std::string systemFolder() override { return system; }
+  std::string workingFolder() override { return fs_.cwd; }
+  std::string expand(const std::string& text) override;
+
+ private:
+  FakeFs& fs_;
 };
 
 class RecordingHost : public WindowHost {
@@ -210,7 +227,7 @@ struct FakePlatform {
   FakeProcesses proc{log};
   FakeUi ui{log};
   FakeClock clock;
-  FakeEnv env;
+  FakeEnv env{fs};
   RecordingHost host;
   Platform platform{fs, reg, proc, ui, clock, env, host};
 

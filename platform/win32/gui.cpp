@@ -243,6 +243,15 @@ void Gui::syncWindow(Shown& s) {
     if (w.visible) SetForegroundWindow(s.hwnd);
     s.visible = w.visible;
   }
+  if (!w.focus.empty() && w.has(w.focus)) {
+    auto id = s.ids.find(&w.ctl(w.focus));
+    HWND h = id == s.ids.end() ? nullptr : GetDlgItem(s.hwnd, id->second);
+    if (h && IsWindowVisible(h) && IsWindowEnabled(h)) {
+      SendMessageW(s.hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(h), TRUE);
+      s.lastFocus = h;
+    }
+  }
+  w.focus.clear();
 }
 
 void Gui::syncControl(Shown& s, Control& c, int id, Mirror& m) {

@@ -324,6 +324,31 @@ long Win32Registry::closeKey(HKey key) { return RegCloseKey(handleOf(key)); }
 
 // ---------------------------------------------------------------- processes
 
+namespace {
+
+// The full path of a process's executable file; "" when it cannot be read
+// (the process ended, or runs with rights we lack).
+std::string imageOf(DWORD pid) {
+  HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!h) return {};
+  std::wstring path(MAX_PATH, L'\0');
+  std::string out;
+  for (int tries = 0; tries < 6; ++tries) {
+    DWORD size = static_cast<DWORD>(path.size());
+    if (QueryFullProcessImageNameW(h, 0, path.data(), &size)) {
+      path.resize(size);
+      out = narrow(path);
+      break;
+    }
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
+    path.resize(path.size() * 4);
+  }
+  CloseHandle(h);
+  return out;
+}
+
+}  // namespace
+
 std::vector<ProcessInfo> Win32Processes::snapshot() {
   std::vector<ProcessInfo> out;
   HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -331,12 +356,16 @@ std::vector<ProcessInfo> Win32Processes::snapshot() {
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
   for (BOOL more = Process32FirstW(snap, &entry); more; more = Process32NextW(snap, &entry))
-    out.push_back({static_cast<uint32_t>(entry.th32ProcessID), narrow(entry.szExeFile)});
+    out.push_back({static_cast<uint32_t>(entry.th32ProcessID), narrow(entry.szExeFile), std::string()});
   CloseHandle(snap);
+  // Read after the walk, so the snapshot is released as soon as it is done.
+  for (ProcessInfo& proc : out) proc.image = imageOf(proc.pid);
   return out;
 }
 
-bool Win32Processes::run(const std::string& commandLine, int showStyle) {
+bool Win32Processes::run(const std::string& program, const std::string& commandLine, int showStyle) {
+  if (program.empty()) return false;
+  const std::wstring app = widen(program);
   std::wstring cmd = widen(commandLine);  // CreateProcessW may write into it
   cmd.push_back(L'\0');
   STARTUPINFOW si{};
@@ -344,12 +373,15 @@ bool Win32Processes::run(const std::string& commandLine, int showStyle) {
   si.dwFlags = STARTF_USESHOWWINDOW;
   si.wShowWindow = static_cast<WORD>(showStyle);
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+  // The program by its path: no search of our own or the working folder.
+  if (!CreateProcessW(app.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
     return false;
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
   return true;
 }
+
+uint32_t Win32Processes::currentPid() { return GetCurrentProcessId(); }
 
 // ---------------------------------------------------------------- clock, environment
 
@@ -384,6 +416,44 @@ std::string Win32Env::exeBaseName() {
   size_t dot = name.rfind(L'.');
   if (dot != std::wstring::npos) name.resize(dot);
   return narrow(name);
+}
+
+std::string Win32Env::systemFolder() {
+  std::wstring folder(MAX_PATH, L'\0');
+  UINT n = GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
+  if (n > folder.size()) {
+    folder.resize(n);
+    n = GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
+  }
+  if (n == 0 || n >= folder.size()) return {};
+  folder.resize(n);
+  return narrow(folder);
+}
+
+std::string Win32Env::workingFolder() {
+  DWORD n = GetCurrentDirectoryW(0, nullptr);
+  if (n == 0) return {};
+  std::wstring folder(n, L'\0');
+  n = GetCurrentDirectoryW(n, folder.data());
+  if (n == 0 || n >= folder.size()) return {};
+  folder.resize(n);
+  while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+  return narrow(folder);
+}
+
+std::string Win32Env::expand(const std::string& text) {
+  const std::wstring in = widen(text);
+  std::wstring out(in.size() + 64, L'\0');
+  for (int tries = 0; tries < 4; ++tries) {
+    DWORD n = ExpandEnvironmentStringsW(in.c_str(), out.data(), static_cast<DWORD>(out.size()));
+    if (n == 0) return text;
+    if (n <= out.size()) {
+      out.resize(n - 1);  // n counts the NUL
+      return narrow(out);
+    }
+    out.resize(n);
+  }
+  return text;
 }
 
 std::string Win32Env::profileFolder() {

@@ -43,7 +43,8 @@ class Win32Registry : public Registry {
 class Win32Processes : public Processes {
  public:
   std::vector<ProcessInfo> snapshot() override;
-  bool run(const std::string& commandLine, int showStyle) override;
+  bool run(const std::string& program, const std::string& commandLine, int showStyle) override;
+  uint32_t currentPid() override;
 };
 
 class Win32Clock : public Clock {
@@ -57,6 +58,9 @@ class Win32Env : public Env {
   bool previousInstance() override;
   std::string exeBaseName() override;
   std::string profileFolder() override;
+  std::string systemFolder() override;
+  std::string workingFolder() override;
+  std::string expand(const std::string& text) override;
 };
 
 }  // namespace kestrive::win32

@@ -3,11 +3,13 @@
 // selection buttons, the timer, and clicks that arrive during its waits.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "computer/cleaner.h"
+#include "computer/command_line.h"
 #include "computer/frm_c.h"
 #include "platform/fake/fake_platform.h"
 #include "shell/app.h"
@@ -26,7 +28,11 @@ const std::string kLeft = "msg 64 Delete complete. If that unknown file still ex
 const std::string kToolMissing = "msg 48 File 'pskill.exe' not found. Please redownload this program.";
 const std::string kSafeMode = "msg 16 Error! Please login in safe mode.";
 
-std::string run(uint32_t pid) { return "run cmd /c pskill " + std::to_string(pid) + " style 6"; }
+// The system's interpreter, the working folder's tool by its full path.
+std::string run(uint32_t pid) {
+  return "run \"C:\\Windows\\system32\\cmd.exe\" /d /s /c \"\"C:\\Kestrive\\pskill.exe\" " + std::to_string(pid) +
+         "\" style 7";
+}
 std::string setattr(const std::string& path) { return "setattr " + path + " 128"; }
 std::string del(const std::string& path) { return "delete " + path; }
 std::string delValue(const std::string& name) { return "RegDeleteValue " + RunLog + " [" + name + "]"; }
@@ -92,88 +98,88 @@ class ComputerBase : public ::testing::Test {
   }
 };
 
-// ---- FindPattern ------------------------------------------------------------
-
-struct FindCase {
-  const char* text;
-  const char* pattern;
-  int start;
-  int position;
+// A machine of its own for each row of a table.
+struct Fresh {
+  fake::FakePlatform f;
+  App app{f.platform};
+  Fresh() { f.clock.step = 500; }
+  void file(const std::string& path) { f.fs.addFile(path); }
+  void value(const std::string& name, const std::string& data, uint32_t type = regtype::Sz) {
+    f.reg.setString(HKCU, RunKey, name, data, type);
+  }
+  FrmC& scan() {
+    app.start();
+    app.click("frm_first", "btn_c");
+    app.click("frm_c", "btn_scan");
+    return *app.find<FrmC>("frm_c");
+  }
+  std::vector<std::string> lines() {
+    std::vector<std::string> out;
+    for (const Item& i : app.find<FrmC>("frm_c")->ctl("lst_V").items) out.push_back(i.text);
+    return out;
+  }
+  std::vector<std::string> logged(const std::string& prefix, size_t from) const {
+    std::vector<std::string> out;
+    for (size_t i = from; i < f.log.size(); ++i)
+      if (f.log[i].rfind(prefix, 0) == 0) out.push_back(f.log[i]);
+    return out;
+  }
 };
 
-TEST(ComputerFindPattern, LikeRules) {
-  const std::vector<FindCase> cases = {
-      // Plain text: the first occurrence.
-      {"c:\\users\\user\\svchost.exe", "svchost.exe", 1, 15},
-      {"abcabc", "abc", 1, 1},
-      {"abcabc", "bc", 1, 2},
-      {"abc", "abcd", 1, 0},
-      {"", "a", 1, 0},
-      {"a", "a", 1, 1},
-      {"abc", "", 1, 1},
-      {"", "", 1, 0},
-      // From a later start, counted in the whole text.
-      {"abcabc", "abc", 2, 4},
-      {"abcabc", "abc", 4, 4},
-      {"abcabc", "abc", 5, 0},
-      {"abc", "c", 9, 0},
-      {"abc", "a", 0, 1},
-      // Case matters; the caller folds both sides.
-      {"ABC", "abc", 1, 0},
-      // ? one character, # one digit.
-      {"xa7.exe", "a?.exe", 1, 2},
-      {"a.exe", "a?.exe", 1, 0},
-      {"c:\\a7.exe", "a#.exe", 1, 4},
-      {"c:\\ab.exe", "a#.exe", 1, 0},
-      // * any run, none included.
-      {"c:\\a\\b.exe /s", "a*.exe", 1, 4},
-      {"xab", "a*b", 1, 2},
-      {"xa", "a*", 1, 2},
-      {"xyz", "*", 1, 1},
-      {"xyz", "*z", 1, 1},
-      {"xyz", "*q", 1, 0},
-      {"ab", "a**b", 1, 1},
-      {"aXbYc", "a*b*c", 1, 1},
-      {"aXbYd", "a*b*c", 1, 0},
-      {"zzaXb", "a*b", 3, 3},
-      // Lists, ranges and negated lists.
-      {"x1.exe", "[0-9].exe", 1, 2},
-      {"xq.exe", "[a-c].exe", 1, 0},
-      {"xb.exe", "[a-c].exe", 1, 2},
-      {"xq.exe", "[!a-c].exe", 1, 2},
-      {"ab.exe", "[!a-c].exe", 1, 0},
-      {"a-b", "[-]", 1, 2},
-      {"ab!", "[b!]", 1, 2},
-      {"a!", "x[!]", 1, 0},
-      {"a[1].exe", "a[[]1].exe", 1, 1},
-      {"what?", "t[?]", 1, 4},
-      {"a*b", "a[*]b", 1, 1},
-      {"axb", "a[*]b", 1, 0},
-      {"ab", "a[]b", 1, 1},
-      {"a]b", "a]b", 1, 1},
-      // Characters beyond the 8-bit code page are single characters.
-      {"c:\\users\\юзер\\вирус.exe", "вирус.exe", 1, 15},
-      {"путь\\ж.exe", "?.exe", 1, 6},
-      {"日本\\x.exe", "本\\x", 1, 2},
-      {"ü", "[ä-ö]", 1, 0},
-      {"ö", "[ä-ü]", 1, 1},
-      // A malformed pattern fails the match.
-      {"a[b.exe", "a[b.exe", 1, kInvalidPattern},
-      {"", "[", 1, kInvalidPattern},
-      {"abc", "[c-a]", 1, kInvalidPattern},
+// ---- the program a Run value starts ------------------------------------------
+
+struct CommandCase {
+  const char* data;
+  const char* program;  // as Windows takes it from the command line
+};
+
+TEST(ComputerCommandLine, ProgramOfTheData) {
+  const std::vector<CommandCase> cases = {
+      {"C:\\Users\\user\\x.exe", "C:\\Users\\user\\x.exe"},
+      {"\"C:\\Users\\user\\x.exe\"", "C:\\Users\\user\\x.exe"},
+      {"\"C:\\Program Files\\x.exe\" /min", "C:\\Program Files\\x.exe"},
+      {"  \"C:\\x.exe\"/s", "C:\\x.exe"},
+      {"\"C:\\no close.exe", "C:\\no close.exe"},
+      {"C:\\Users\\user\\x.EXE /s", "C:\\Users\\user\\x.EXE"},
+      {"C:\\Program Files\\a b\\x.exe -k run", "C:\\Program Files\\a b\\x.exe"},
+      {"\tC:\\x.exe", "C:\\x.exe"},
+      // The first ".exe" that ends a token: x.exe.bat is a batch file.
+      {"C:\\x.exe.bat", ""},
+      {"C:\\x.exe.bat C:\\y.exe", "C:\\x.exe.bat C:\\y.exe"},
+      {"C:\\Windows\\rundll32.exe C:\\Users\\user\\x.exe", "C:\\Windows\\rundll32.exe"},
+      {"C:\\Users\\user\\notes.txt", ""},
+      {"", ""},
   };
-  for (const FindCase& c : cases) {
-    SCOPED_TRACE(std::string(c.text) + " / " + c.pattern + " / " + std::to_string(c.start));
-    EXPECT_EQ(FindPattern(c.text, c.pattern, c.start), c.position);
+  for (const CommandCase& c : cases) {
+    SCOPED_TRACE(c.data);
+    EXPECT_EQ(ExecutableOfCommand(c.data), c.program);
   }
 }
 
-TEST(ComputerFindPattern, LongTextStaysQuick) {
-  std::string data(200000, 'a');
-  data += "\\svchost.exe";
-  EXPECT_EQ(FindPattern(data, "svchost.exe", 1), 200002);
-  EXPECT_EQ(FindPattern(data, "a*b*c", 1), 0);
-  EXPECT_EQ(FindPattern(data, "a*s*e", 1), 1);
+TEST(ComputerCommandLine, PathsAsWindowsResolvesThem) {
+  const std::vector<CommandCase> cases = {
+      {"C:\\Users\\user\\x.exe", "C:\\Users\\user\\x.exe"},
+      {"C:/Users//user\\.\\x.exe", "C:\\Users\\user\\x.exe"},
+      {"C:\\Users\\other\\..\\user\\x.exe", "C:\\Users\\user\\x.exe"},
+      {"C:\\..\\..\\x.exe", "C:\\x.exe"},
+      {"C:\\Users\\user\\x.exe. . ", "C:\\Users\\user\\x.exe"},
+      {"\\\\server\\share\\..\\..\\x.exe", "\\\\server\\share\\x.exe"},
+      {"\\\\?\\C:\\odd.exe.", "\\\\?\\C:\\odd.exe."},
+      // Relative paths would be looked up in our own working folder.
+      {"x.exe", ""},
+      {"C:x.exe", ""},
+      {"\\x.exe", ""},
+      {"\\\\server", ""},
+      {"%USERPROFILE%\\x.exe", ""},
+  };
+  for (const CommandCase& c : cases) {
+    SCOPED_TRACE(c.data);
+    EXPECT_EQ(NormalizeWinPath(c.data), c.program);
+  }
+  EXPECT_TRUE(SameFilePath("\\\\?\\C:\\Users\\USER\\X.exe", "c:\\users\\user\\x.exe"));
+  EXPECT_TRUE(SameFilePath("\\\\?\\UNC\\srv\\s\\x.exe", "\\\\srv\\s\\x.exe"));
+  EXPECT_FALSE(SameFilePath("C:\\Windows\\System32\\svchost.exe", "C:\\Users\\user\\svchost.exe"));
+  EXPECT_FALSE(SameFilePath("svchost.exe", "svchost.exe"));
 }
 
 // ---- the profile folder -------------------------------------------------------
@@ -253,6 +259,7 @@ TEST_F(ComputerScan, LinesGroupedByFileThenValueOrder) {
   scan();
   EXPECT_EQ(texts("lst_V"), (std::vector<std::string>{
                                 "x.exe | One | C:\\Users\\user\\AppData\\x.EXE /s",
+                                "x.exe | Expand | C:\\Users\\user\\x.exe",
                                 "x.exe | Elsewhere | C:\\Program Files\\tool\\x.exe",
                                 "a.exe | Two | C:\\Users\\user\\ba.exe",
                                 "ba.exe | Two | C:\\Users\\user\\ba.exe",
@@ -316,24 +323,51 @@ TEST_F(ComputerScan, DataWithoutNulOrWithInnerNul) {
   EXPECT_EQ(texts("lst_V"), (std::vector<std::string>{"x.exe | NoNul | C:\\Users\\user\\x.exe", "x.exe | Inner | C:\\x.exe"}));
 }
 
-TEST_F(ComputerScan, NamesOutsideTheCodePageAndPatternNames) {
-  file("вирус.exe");
-  file("a#.exe");
-  file("a[b.exe");  // no valid pattern: its listing ends without a word
-  file("z.exe");
-  value("Cyr", "C:\\Users\\user\\ВИРУС.EXE");
-  value("Digit", "C:\\Users\\user\\a7.exe");
-  value("Bracket", "C:\\Users\\user\\a[b.exe");
-  value("Zed", "C:\\z.exe");
-  open();
-  size_t from = f.log.size();
-  scan();
-  EXPECT_EQ(texts("lst_V"), (std::vector<std::string>{
-                                "вирус.exe | Cyr | C:\\Users\\user\\ВИРУС.EXE",
-                                "a#.exe | Digit | C:\\Users\\user\\a7.exe",
-                                "z.exe | Zed | C:\\z.exe",
-                            }));
-  EXPECT_EQ(messages(from), std::vector<std::string>{"msg 16 Done. Virus shortcut detect!"});
+// A file name is looked for in the data as plain text, ignoring case: the
+// worm picks its own name, so no character in it may mean anything else.
+struct NameCase {
+  const char* name;
+  const char* file;
+  const char* data;
+  uint32_t type;
+  bool listed;
+};
+
+TEST_F(ComputerScan, NamesAreFoundAsPlainTextInStringValues) {
+  const std::vector<NameCase> cases = {
+      {"outside the code page", "вирус.exe", "C:\\Users\\user\\ВИРУС.EXE", regtype::Sz, true},
+      {"letter case", "Upd.Exe", "c:\\users\\user\\UPD.EXE", regtype::Sz, true},
+      {"bracket pair", "svc[1].exe", "C:\\Users\\user\\svc[1].exe", regtype::Sz, true},
+      {"bracket pair is no class", "svc[1].exe", "C:\\Users\\user\\svc1.exe", regtype::Sz, false},
+      {"unclosed bracket", "a[b.exe", "\"C:\\Users\\user\\a[b.exe\" /s", regtype::Sz, true},
+      {"hash", "a#.exe", "C:\\Users\\user\\a#.exe", regtype::Sz, true},
+      {"hash is no digit", "a#.exe", "C:\\Users\\user\\a7.exe", regtype::Sz, false},
+      {"question mark is no letter", "a?.exe", "C:\\Users\\user\\ab.exe", regtype::Sz, false},
+      {"star is no run of letters", "*.exe", "C:\\Users\\user\\x.exe", regtype::Sz, false},
+      {"star as itself", "*.exe", "C:\\Users\\user\\*.exe", regtype::Sz, true},
+      {"part of another name", "a.exe", "C:\\Users\\user\\ba.exe", regtype::Sz, true},
+      {"expandable, as stored", "upd.exe", "%USERPROFILE%\\upd.exe", regtype::ExpandSz, true},
+      {"expandable, only once expanded", "upd.exe", "%DROP% /s", regtype::ExpandSz, true},
+      {"expandable, unknown variable", "upd.exe", "%NOPE%\\upd.exe", regtype::ExpandSz, true},
+      {"string, not expanded", "upd.exe", "%DROP% /s", regtype::Sz, false},
+      {"expandable, quoted, arguments", "upd.exe", "\"%APPDATA%\\..\\..\\upd.exe\" -s", regtype::ExpandSz, true},
+      {"multi-string", "upd.exe", "C:\\Users\\user\\upd.exe", regtype::MultiSz, false},
+      {"binary", "upd.exe", "C:\\Users\\user\\upd.exe", regtype::Binary, false},
+  };
+  for (const NameCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Fresh m;
+    m.file(Profile + "\\" + c.file);
+    m.file(Profile + "\\z.exe");  // listed after it: the walk goes on
+    m.f.env.variables["DROP"] = Profile + "\\upd.exe";
+    m.value("V", c.data, c.type);
+    m.value("Z", "C:\\z.exe");
+    m.scan();
+    std::vector<std::string> want;
+    if (c.listed) want.push_back(std::string(c.file) + " | V | " + c.data);
+    want.push_back("z.exe | Z | C:\\z.exe");
+    EXPECT_EQ(m.lines(), want);
+  }
 }
 
 TEST_F(ComputerScan, KeyThatWontOpenIsReportedOncePerName) {
@@ -440,7 +474,7 @@ TEST_F(ComputerDeleteEntries, EndsEveryListedProgramThenTheMarkedLine) {
 TEST_F(ComputerDeleteEntries, CommandPromptIsEnabledBeforeEachEndRequest) {
   uint32_t pid = f.proc.start("c.exe");
   size_t from = f.log.size();
-  EndProcessByName(f.platform, "C.exe");
+  EndProcessByName(f.platform, Profile + "\\C.exe");
   const std::string cu = std::to_string(HKCU), lm = std::to_string(HKLM);
   const std::string w1 = "Software\\Policies\\Microsoft\\Windows\\System\\";
   std::vector<std::string> got(f.log.begin() + from, f.log.end());
@@ -452,8 +486,9 @@ TEST_F(ComputerDeleteEntries, CommandPromptIsEnabledBeforeEachEndRequest) {
                      run(pid),
                  }));
   EXPECT_FALSE(f.proc.running(pid));
-  // No such process: nothing at all.
+  // No such process, or no full path to compare images with: nothing at all.
   from = f.log.size();
+  EndProcessByName(f.platform, Profile + "\\c.exe");
   EndProcessByName(f.platform, "c.exe");
   EndProcessByName(f.platform, "\\c.exe");
   EXPECT_EQ(f.log.size(), from);
@@ -483,7 +518,7 @@ TEST_F(ComputerDeleteEntries, ToolMissingAtTheFirstLine) {
   scan();
   mark("lst_V", {0});
   // The tool goes away once it has been started for the listed program.
-  f.proc.onRun = [&](const std::string&) { f.fs.remove("C:\\Kestrive\\pskill.exe"); };
+  f.proc.onRun = [&](const std::string&, const std::string&) { f.fs.remove("C:\\Kestrive\\pskill.exe"); };
   size_t from = f.log.size();
   app.click("frm_c", "btn_d");
   EXPECT_EQ(events(from), (std::vector<std::string>{kAsk, run(a), kToolMissing}));
@@ -537,27 +572,120 @@ TEST_F(ComputerDeleteEntries, TwoLinesForOneValue) {
   app.click("frm_c", "btn_d");
   const std::string path = Profile + "\\ba.exe";
   EXPECT_EQ(events(from), (std::vector<std::string>{
-                              kAsk, "yield", setattr(path), del(path), delValue("V"), "restore", "yield",
-                              // The second finds the file and the value already gone.
+                              // a.exe only appears inside the path: the value starts ba.exe, not a.exe.
+                              kAsk, "yield", delValue("V"), "restore", "yield",
                               "yield", setattr(path), del(path), delValue("V"), "restore", "yield", kComplete}));
   EXPECT_TRUE(f.fs.has(Profile + "\\a.exe"));
 }
 
-TEST_F(ComputerDeleteEntries, CommandLineFieldIsUsedUnchanged) {
-  file("x.exe");
-  value("X", "C:\\Users\\user\\x.exe /s");
-  value("Q", "\"C:\\Users\\user\\x.exe\"");
-  open();
-  scan();
-  app.click("frm_c", "btn_c_ma");
-  size_t from = f.log.size();
-  app.click("frm_c", "btn_d");
-  const std::string cmd = "C:\\Users\\user\\x.exe /s", quoted = "\"C:\\Users\\user\\x.exe\"";
-  EXPECT_EQ(events(from), (std::vector<std::string>{kAsk, "yield", setattr(cmd), del(cmd), delValue("X"), "restore",
-                                                    "yield", "yield", setattr(quoted), del(quoted), delValue("Q"),
-                                                    "restore", "yield", kComplete}));
-  EXPECT_TRUE(f.fs.has(Profile + "\\x.exe"));
-  EXPECT_TRUE(f.reg.valueNames(HKCU, RunKey).empty());
+// The file deleted for a line is the program its value starts, and only
+// when that program is the line's file; nothing else the data names.
+struct DataCase {
+  const char* name;
+  const char* data;
+  uint32_t type;
+  const char* deleted;  // "" when no file is deleted for the line
+};
+
+TEST_F(ComputerDeleteEntries, OnlyTheProgramTheValueStartsIsDeleted) {
+  const std::string x = Profile + "\\x.exe";
+  const std::vector<DataCase> cases = {
+      {"plain", "C:\\Users\\user\\x.exe", regtype::Sz, "C:\\Users\\user\\x.exe"},
+      {"quoted", "\"C:\\Users\\user\\x.exe\"", regtype::Sz, "C:\\Users\\user\\x.exe"},
+      {"quoted, arguments", "\"C:\\Users\\user\\x.exe\" /start", regtype::Sz, "C:\\Users\\user\\x.exe"},
+      {"unquoted, arguments", "C:\\Users\\user\\X.EXE /s -k", regtype::Sz, "C:\\Users\\user\\X.EXE"},
+      {"expandable", "%USERPROFILE%\\x.exe", regtype::ExpandSz, "C:\\Users\\user\\x.exe"},
+      {"expandable, quoted, arguments", "\"%userprofile%\\x.exe\" -a", regtype::ExpandSz, "C:\\Users\\user\\x.exe"},
+      {"expandable without variables", "C:\\Users\\user\\x.exe", regtype::ExpandSz, "C:\\Users\\user\\x.exe"},
+      {"slashes and dots", "C:/Users/user/./AppData/../x.exe", regtype::Sz, "C:\\Users\\user\\x.exe"},
+      // Named like the file but elsewhere: the data's own program is deleted.
+      {"same name, other folder", "\"C:\\Users\\user\\AppData\\x.exe\" /s", regtype::Sz,
+       "C:\\Users\\user\\AppData\\x.exe"},
+      {"only inside another name", "C:\\Users\\user\\AppData\\ax.exe", regtype::Sz, ""},
+      {"only an argument", "C:\\Windows\\notepad.exe C:\\Users\\user\\x.exe", regtype::Sz, ""},
+      {"quoted argument", "\"C:\\Windows\\notepad.exe\" \"C:\\Users\\user\\x.exe\"", regtype::Sz, ""},
+      {"relative", "x.exe /s", regtype::Sz, ""},
+      {"batch file", "C:\\Users\\user\\AppData\\x.exe.bat", regtype::Sz, ""},
+  };
+  for (const DataCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Fresh m;
+    for (const char* path : {"C:\\Users\\user\\x.exe", "C:\\Users\\user\\AppData\\ax.exe", "C:\\Users\\user\\AppData\\x.exe",
+                             "C:\\Windows\\notepad.exe", "C:\\Kestrive\\x.exe", "C:\\Users\\user\\AppData\\x.exe.bat"})
+      m.file(path);
+    m.value("V", c.data, c.type);
+    FrmC& w = m.scan();
+    // Field 3 shows the data as stored.
+    ASSERT_EQ(m.lines(), std::vector<std::string>{std::string("x.exe | V | ") + c.data});
+    w.ctl("lst_V").items[0].marked = true;
+    size_t from = m.f.log.size();
+    m.app.click("frm_c", "btn_d");
+    const std::string want = c.deleted;
+    EXPECT_EQ(m.logged("delete ", from), want.empty() ? std::vector<std::string>{} : std::vector<std::string>{del(want)});
+    EXPECT_FALSE(m.f.reg.hasValue(HKCU, RunKey, "V"));
+    EXPECT_EQ(m.f.ui.boxes.back().text, "Delete complete!");
+    for (const char* kept : {"C:\\Users\\user\\AppData\\ax.exe", "C:\\Windows\\notepad.exe", "C:\\Kestrive\\x.exe",
+                             "C:\\Users\\user\\AppData\\x.exe.bat"})
+      EXPECT_TRUE(m.f.fs.has(kept)) << kept;
+  }
+}
+
+// A worm named like a Windows process: only a process running the very file
+// is sent to the tool. The decoy starts first, so a match by name would hit it.
+struct DecoyCase {
+  const char* name;
+  std::function<uint32_t(fake::FakeProcesses&)> decoy;
+  bool ended;
+};
+
+TEST(ComputerEndProcess, OnlyTheProcessOfTheFileIsEnded) {
+  const std::string worm = Profile + "\\svchost.exe";
+  const std::vector<DecoyCase> cases = {
+      {"Windows' own", [](fake::FakeProcesses& p) { return p.start("C:\\Windows\\System32\\svchost.exe"); }, false},
+      {"same name, other profile folder",
+       [](fake::FakeProcesses& p) { return p.start("C:\\Users\\user\\AppData\\svchost.exe"); }, false},
+      {"image that cannot be read", [](fake::FakeProcesses& p) { return p.startUnreadable("svchost.exe"); }, false},
+      {"our own process", [&](fake::FakeProcesses& p) {
+         p.table.push_back(ProcessInfo{p.self, "svchost.exe", worm});
+         return p.self;
+       }, false},
+      {"the file, other letter case",
+       [](fake::FakeProcesses& p) { return p.start("c:\\users\\USER\\SVCHOST.EXE"); }, true},
+      {"the file, long path form",
+       [](fake::FakeProcesses& p) { return p.start("\\\\?\\C:\\Users\\user\\svchost.exe"); }, true},
+  };
+  for (const DecoyCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Fresh m;
+    m.file(worm);
+    m.value("Svc", "\"" + worm + "\" -k netsvcs");
+    const uint32_t decoy = c.decoy(m.f.proc);
+    const uint32_t real = m.f.proc.start(worm);
+    FrmC& w = m.scan();
+    ASSERT_EQ(m.lines(), std::vector<std::string>{"svchost.exe | Svc | \"" + worm + "\" -k netsvcs"});
+    w.ctl("lst_V").items[0].marked = true;
+    size_t from = m.f.log.size();
+    m.app.click("frm_c", "btn_d");
+    const std::vector<std::string> runs = m.logged("run ", from);
+    EXPECT_EQ(std::count(runs.begin(), runs.end(), run(decoy)), c.ended ? 1 : 0);
+    EXPECT_GE(std::count(runs.begin(), runs.end(), run(real)), 1);
+    EXPECT_EQ(m.f.proc.running(decoy), !c.ended);
+    EXPECT_FALSE(m.f.fs.has(worm));
+  }
+}
+
+TEST(ComputerEndProcess, TheToolIsNeverEnded) {
+  // Run from the profile folder: its pskill.exe is listed there too.
+  Fresh m;
+  m.f.fs.cwd = Profile;
+  m.file(Profile + "\\pskill.exe");
+  const uint32_t tool = m.f.proc.start(Profile + "\\pskill.exe");
+  m.scan();
+  ASSERT_EQ(m.app.find<FrmC>("frm_c")->ctl("lst_P").items.size(), 1u);
+  size_t from = m.f.log.size();
+  EndProcessByName(m.f.platform, Profile + "\\pskill.exe");
+  EXPECT_EQ(m.logged("run ", from), std::vector<std::string>{});
+  EXPECT_TRUE(m.f.proc.running(tool));
 }
 
 TEST_F(ComputerDeleteEntries, SeparatorInsideFieldsNamesNoOtherValueOrFile) {
@@ -576,10 +704,11 @@ TEST_F(ComputerDeleteEntries, SeparatorInsideFieldsNamesNoOtherValueOrFile) {
   app.click("frm_c", "btn_c_ma");
   size_t from = f.log.size();
   app.click("frm_c", "btn_d");
-  const std::string path = Profile + "\\x.exe", data = Profile + "\\notes.txt | x.exe";
+  const std::string path = Profile + "\\x.exe";
+  // The second value starts "notes.txt | x.exe", a file of another name.
   EXPECT_EQ(events(from), (std::vector<std::string>{kAsk, "yield", setattr(path), del(path), delValue("A | B"),
-                                                    "restore", "yield", "yield", setattr(data), del(data),
-                                                    delValue("N"), "restore", "yield", kComplete}));
+                                                    "restore", "yield", "yield", delValue("N"), "restore", "yield",
+                                                    kComplete}));
   EXPECT_EQ(f.reg.valueNames(HKCU, RunKey), std::vector<std::string>{"A"});
   EXPECT_TRUE(f.fs.has(Profile + "\\notes.txt"));
   EXPECT_TRUE(f.fs.has("C:\\Kestrive\\B"));
@@ -653,7 +782,7 @@ TEST_F(ComputerDeleteEntries, RetryAlsoEndsOnTime) {
   f.fs.lock(Profile + "\\c.exe");
   f.clock.step = 1000;
   size_t from = f.log.size();
-  EXPECT_FALSE(RetryDeleteWhileExists(f.platform, Profile + "\\c.exe", "c.exe"));
+  EXPECT_FALSE(RetryDeleteWhileExists(f.platform, Profile + "\\c.exe"));
   int deletes = 0;
   for (const std::string& e : events(from)) deletes += e.rfind("delete ", 0) == 0 ? 1 : 0;
   EXPECT_EQ(deletes, static_cast<int>(kDeleteRetryMs / 1000) - 1);
@@ -669,7 +798,7 @@ TEST_F(ComputerDeleteEntries, RetryEndsTheProgramAgainUntilTheFileGoes) {
   f.fs.lock(Profile + "\\c.exe");
   // The tool ends the program only at its third request; the file is free then.
   int requests = 0;
-  f.proc.onRun = [&](const std::string&) {
+  f.proc.onRun = [&](const std::string&, const std::string&) {
     if (++requests == 3) {
       f.proc.stop(pid);
       f.fs.lock(Profile + "\\c.exe", false);
@@ -786,6 +915,43 @@ TEST_F(ComputerDeleteFiles, NothingMarkedOrNo) {
   app.click("frm_c", "btn_Ed");
   EXPECT_EQ(events(from), std::vector<std::string>{kAsk});
   EXPECT_TRUE(f.fs.has(Profile + "\\a.exe"));
+}
+
+// Between the scan and Delete the profile folder can no longer be found (or
+// the file will not go): a rescan would list nothing and look clean, so
+// neither Delete may call it complete.
+struct LostCase {
+  const char* name;
+  const char* button;
+  const char* list;
+  bool lock;  // the file stays; otherwise the folder is lost
+  std::vector<std::string> shown;
+};
+
+TEST(ComputerNoFalseSuccess, LeftWhateverTheRescanShows) {
+  const std::string x = Profile + "\\x.exe";
+  const std::vector<LostCase> cases = {
+      {"line, folder lost", "btn_d", "lst_V", false, {kAsk, kLeft}},
+      {"line, file stays", "btn_d", "lst_V", true, {kAsk, kSafeMode}},
+      {"file, folder lost", "btn_Ed", "lst_P", false, {kAsk, inUse("x.exe"), kLeft}},
+      {"file, file stays", "btn_Ed", "lst_P", true, {kAsk, inUse(x), kLeft}},
+  };
+  for (const LostCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Fresh m;
+    m.file(x);
+    m.value("X", x);
+    FrmC& w = m.scan();
+    w.ctl(c.list).items.at(0).marked = true;
+    if (c.lock) {
+      m.f.fs.lock(x);
+    } else {
+      m.f.env.profile = "";
+    }
+    size_t from = m.f.log.size();
+    m.app.click("frm_c", c.button);
+    EXPECT_EQ(m.logged("msg ", from), c.shown);
+  }
 }
 
 // ---- selection buttons and the timer ----------------------------------------------

@@ -2,6 +2,9 @@
 // pskill.exe as the tool that ends it.
 #include <gtest/gtest.h>
 
+#include "computer/cleaner.h"
+#include "computer/command_line.h"
+#include "platform/fake/fake_platform.h"
 #include "platform/win32/os.h"
 #include "tests/wine/wine_support.h"
 
@@ -59,17 +62,39 @@ TEST(Win32Processes, SnapshotNamesEveryRunningExecutable) {
   EXPECT_EQ(after, before);
 }
 
+std::string imageOf(Win32Processes& proc, DWORD pid) {
+  for (const ProcessInfo& p : proc.snapshot())
+    if (p.pid == pid) return p.image;
+  return "?";
+}
+
+TEST(Win32Processes, SnapshotReadsTheFullImagePath) {
+  // Two processes of one name in two folders: only the path tells them apart.
+  TempFolder a, b;
+  for (const TempFolder* f : {&a, &b}) ASSERT_TRUE(CopyFileW(tool(L"worm.exe").c_str(), (*f / L"svchost.exe").c_str(), TRUE));
+  Child first(quote(a / L"svchost.exe"));
+  Child second(quote(b / L"svchost.exe"));
+  ASSERT_TRUE(first.started() && second.started());
+  Win32Processes proc;
+  EXPECT_TRUE(SameFilePath(imageOf(proc, first.pid()), utf8(a / L"svchost.exe"))) << imageOf(proc, first.pid());
+  EXPECT_TRUE(SameFilePath(imageOf(proc, second.pid()), utf8(b / L"svchost.exe")));
+  EXPECT_FALSE(SameFilePath(imageOf(proc, first.pid()), utf8(b / L"svchost.exe")));
+  EXPECT_TRUE(SameFilePath(imageOf(proc, GetCurrentProcessId()), utf8(exePath())));
+  EXPECT_EQ(proc.currentPid(), GetCurrentProcessId());
+}
+
 TEST(Win32Processes, RunPassesTheWindowStyle) {
   TempFolder tmp;
   std::wstring report = tmp / L"startup.txt";
   Win32Processes proc;
-  ASSERT_TRUE(proc.run(utf8(quote(exePath()) + L" --startup-report " + quote(report)),
+  ASSERT_TRUE(proc.run(utf8(exePath()), utf8(quote(exePath()) + L" --startup-report " + quote(report)),
                        kShowMinNoActive));
   ASSERT_TRUE(eventually([&] { return present(report); }));
-  EXPECT_EQ(readFile(report), "useshowwindow=1 show=6");
+  // Minimised without taking the focus from the window in front.
+  EXPECT_EQ(readFile(report), "useshowwindow=1 show=" + std::to_string(SW_SHOWMINNOACTIVE));
 }
 
-TEST(Win32Processes, RunDoesNotWaitAndCmdPskillEndsTheProcess) {
+TEST(Win32Processes, EndRequestEndsTheProcessThroughTheSystemsInterpreter) {
   TempFolder tmp;
   std::wstring name = L"kestrive-worm-" + std::to_wstring(GetCurrentProcessId()) + L".exe";
   ASSERT_TRUE(CopyFileW(tool(L"worm.exe").c_str(), (tmp / name).c_str(), TRUE));
@@ -77,20 +102,40 @@ TEST(Win32Processes, RunDoesNotWaitAndCmdPskillEndsTheProcess) {
   EndOnExit guard;
 
   // The worm sleeps for minutes: run() returning at all shows it did not wait.
-  ASSERT_TRUE(proc.run(utf8(quote(tmp / name)), kShowMinNoActive));
+  ASSERT_TRUE(proc.run(utf8(tmp / name), utf8(quote(tmp / name)), kShowMinNoActive));
   ASSERT_TRUE(eventually([&] { return (guard.pid = pidOf(proc, utf8(name))).has_value(); }));
 
-  // The way the cleaner ends a process: pskill.exe found in the current folder.
-  InFolder in(exeDir());
-  ASSERT_TRUE(proc.run("cmd /c pskill " + std::to_string(*guard.pid), kShowMinNoActive));
-  EXPECT_TRUE(eventually([&] { return !exeOf(proc, *guard.pid); }));
+  // The way the cleaner ends a process: the tool found in the working folder,
+  // here one whose path holds a blank, "&" and "%" that cmd must not read.
+  TempFolder work;
+  const std::wstring odd = work / L"a b&c%PATH%";
+  makeDir(odd);
+  ASSERT_TRUE(CopyFileW(tool(L"pskill.exe").c_str(), (odd + L"\\pskill.exe").c_str(), TRUE));
+  // A cmd.exe planted there (Kestrive is run from infected sticks) never runs.
+  const std::wstring planted = odd + L"\\cmd.exe";
+  ASSERT_TRUE(CopyFileW(tool(L"worm.exe").c_str(), planted.c_str(), TRUE));
+  InFolder in(odd);
+  fake::FakePlatform f;
+  win32::Win32Env env;
+  std::optional<EndRequest> request = [&] {
+    Platform p{f.fs, f.reg, proc, f.ui, f.clock, env, f.host};
+    return EndRequestFor(p, *guard.pid);
+  }();
+  ASSERT_TRUE(request);
+  EXPECT_TRUE(SameFilePath(request->program, env.systemFolder() + "\\cmd.exe"));
+  ASSERT_TRUE(proc.run(request->program, request->commandLine, kShowMinNoActive));
+  EXPECT_TRUE(eventually([&] { return !exeOf(proc, *guard.pid); })) << request->commandLine;
+  for (const ProcessInfo& p : proc.snapshot()) {
+    EXPECT_FALSE(SameFilePath(p.image, utf8(planted))) << "the planted cmd.exe ran";
+    if (SameFilePath(p.image, utf8(planted))) EndOnExit{p.pid};
+  }
 }
 
 TEST(Win32Processes, RunReportsAProgramThatCannotStart) {
   TempFolder tmp;
   Win32Processes proc;
-  EXPECT_FALSE(proc.run(utf8(quote(tmp / L"missing.exe")), kShowMinNoActive));
-  EXPECT_FALSE(proc.run("", kShowMinNoActive));
+  EXPECT_FALSE(proc.run(utf8(tmp / L"missing.exe"), utf8(quote(tmp / L"missing.exe")), kShowMinNoActive));
+  EXPECT_FALSE(proc.run("", "", kShowMinNoActive));
 }
 
 TEST(Pskill, EndsTheGivenProcess) {
