@@ -37,6 +37,7 @@ FrmRd::FrmRd(App& a) : Window(a, "frm_rd") {
   add(Kind::MenuEntry, "e_sa", "Show all hidden file for this device", "e_1");
 
   on("btn_rsd_Click", [this] { btn_rsd_Click(); });
+  on("cmb_rd_Click", [this] { cmb_rd_Click(); });
   on("btn_scan_Click", [this] { btn_scan_Click(); });
   on("btn_r_Click", [this] { btn_r_Click(); });
   on("btn_r_dir2_Click", [this] { btn_r_dir2_Click(); });
@@ -83,9 +84,30 @@ void FrmRd::Form_Load() {
   ctl("btn_r").enabled = false;
 }
 
-// The toolkit-neutral window has no focus to give; cmb_rd simply shows the
-// fresh list with nothing chosen.
-void FrmRd::btn_rsd_Click() { Form_Load(); }
+void FrmRd::emptyLists() {
+  for (const char* name : {"lst_dir", "lst_dir_2"}) {
+    ctl(name).clear();
+    listedRoot(ctl(name)).clear();
+  }
+}
+
+// The lists name entries of the device they were filled from; shown beside
+// another device they would be deleted there.
+void FrmRd::btn_rsd_Click() {
+  emptyLists();
+  Form_Load();
+  focus = "cmb_rd";
+}
+
+void FrmRd::cmb_rd_Click() {
+  const std::string root = deviceRoot();
+  for (const char* name : {"lst_dir", "lst_dir_2"}) {
+    Control& list = ctl(name);
+    if (listedRoot(list) == root) continue;
+    list.clear();
+    listedRoot(list).clear();
+  }
+}
 
 void FrmRd::btn_scan_Click() {
   if (deviceRoot().empty()) {
@@ -93,6 +115,12 @@ void FrmRd::btn_scan_Click() {
     return;
   }
   if (!confirm(msg::ConfirmScan)) return;
+  // A drive that cannot be read is not a clean one.
+  if (!app().p.fs.driveReady(deviceRoot())) {
+    emptyLists();
+    tell(msg::CannotReadPrefix + deviceRoot() + msg::CannotReadSuffix, MsgKind::Error);
+    return;
+  }
   ScanDevice();
   const bool found = !ctl("lst_dir_2").items.empty() || !ctl("lst_dir").items.empty();
   tell(found ? msg::ScanFound : msg::ScanClean);
@@ -108,6 +136,8 @@ void FrmRd::ScanDevice() {
   viruses.clear();
   FileSystem& fs = app().p.fs;
   const std::string root = deviceRoot();
+  listedRoot(executables) = root;
+  listedRoot(viruses) = root;
   const std::string own = rd::ownProgramName(app().p.env);
   rd::forEachRootName(fs, root, [&](const std::string& name) {
     const std::string path = root + name;
@@ -135,6 +165,7 @@ void FrmRd::btn_r_Click() {
   executables.clear();
   // Unlike the scan, letter case counts for our own name here.
   const std::string own = rd::ownProgramName(app().p.env);
+  listedRoot(executables) = deviceRoot();
   rd::forEachRootName(app().p.fs, deviceRoot(), [&](const std::string& name) {
     if (rd::hasExecutableMarker(name) && name != own) executables.add(name);
   });
@@ -143,6 +174,7 @@ void FrmRd::btn_r_Click() {
 void FrmRd::btn_r_dir2_Click() {
   Control& viruses = ctl("lst_dir_2");
   viruses.clear();
+  listedRoot(viruses) = deviceRoot();
   rd::forEachRootName(app().p.fs, deviceRoot(), [&](const std::string& name) {
     if (rd::hasVirusMarker(name)) viruses.add(name);
   });
@@ -155,6 +187,7 @@ void FrmRd::btn_d2_Click() {
   }
   if (!confirm(msg::ConfirmDelete)) return;
   Control& viruses = ctl("lst_dir_2");
+  const std::string root = listedRoot(viruses).empty() ? deviceRoot() : listedRoot(viruses);
   if (ctl("chkAD").value == 1) {
     DeleteListedEntries(viruses, true);
   } else {
@@ -164,10 +197,11 @@ void FrmRd::btn_d2_Click() {
     }
     DeleteListedEntries(viruses, false);
   }
-  // Gone while a box was open, or no device left to rebuild from.
-  if (!loaded() || deviceRoot().empty()) return;
+  // Gone while a box was open, or another device chosen (which emptied the
+  // lists): nothing left here to rebuild or report on.
+  if (!loaded() || deviceRoot() != root) return;
   // A drive that went away lists nothing; what it still holds stays listed.
-  if (app().p.fs.driveReady(deviceRoot())) btn_r_dir2_Click();
+  if (app().p.fs.driveReady(root)) btn_r_dir2_Click();
   reportDeletion(viruses, {"btn_d2", "btn_s2", "btn_ds2"});
 }
 
@@ -182,9 +216,10 @@ void FrmRd::btn_del_Click() {
     return;
   }
   if (!confirm(msg::ConfirmDelete)) return;
+  const std::string root = listedRoot(executables).empty() ? deviceRoot() : listedRoot(executables);
   DeleteListedEntries(executables, false);
-  if (!loaded() || deviceRoot().empty()) return;
-  if (app().p.fs.driveReady(deviceRoot())) btn_r_Click();
+  if (!loaded() || deviceRoot() != root) return;
+  if (app().p.fs.driveReady(root)) btn_r_Click();
   reportDeletion(executables, {"btn_del", "btn_dir_sa", "btn_dir_usa"});
 }
 
@@ -209,9 +244,11 @@ void FrmRd::DeleteListedEntries(Control& list, bool all) {
       continue;
     }
     if (!all && !list.items[i].marked) continue;
-    const std::string root = deviceRoot();
-    // Without a device the path would name the working folder.
-    if (root.empty()) return;
+    // The names were listed from this root; the one cmb_rd shows now may be another.
+    const std::string root = listedRoot(list).empty() ? deviceRoot() : listedRoot(list);
+    // Without a device the path would name the working folder; a device
+    // chosen meanwhile emptied the list.
+    if (root.empty() || deviceRoot() != root) return;
     const std::string path = root + list.items[i].text;
     fs.setAttributes(path, attr::Normal);
     fs.deleteFile(path);

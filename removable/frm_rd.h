@@ -3,6 +3,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <map>
 #include <string>
 
 #include "platform/window.h"
@@ -20,6 +21,7 @@ class FrmRd : public Window {
   std::string deviceRoot() const { return ctl("cmb_rd").text(); }
 
   void btn_rsd_Click();
+  void cmb_rd_Click();
   void btn_scan_Click();
   void ScanDevice();
   void btn_r_Click();
@@ -42,6 +44,11 @@ class FrmRd : public Window {
   void tell(const std::string& text, MsgKind kind = MsgKind::Information);
   // The end of both Delete buttons, once their list has been rebuilt.
   void reportDeletion(const Control& list, std::initializer_list<const char*> buttons);
+  // The device root a list was filled from: Delete works there and nowhere
+  // else, whatever cmb_rd shows meanwhile. "" while the list was never filled.
+  std::string& listedRoot(const Control& list) { return listedRoot_[&list]; }
+  void emptyLists();
+  std::map<const Control*, std::string> listedRoot_;
 };
 
 }  // namespace kestrive

@@ -30,16 +30,17 @@ Verdict classify(const std::string& name, const std::string& ownProgram) {
   return Verdict::Other;
 }
 
-void forEachRootName(FileSystem& fs, const std::string& root, const std::function<void(const std::string&)>& fn) {
-  if (root.empty()) return;
+bool forEachRootName(FileSystem& fs, const std::string& root, const std::function<void(const std::string&)>& fn) {
+  if (root.empty()) return false;
   std::unique_ptr<DirListing> listing = fs.list(root + "*", attr::AllEntries);
-  if (!listing) return;
+  if (!listing) return false;
   // One folder never holds the same name twice.
   std::unordered_set<std::string> seen;
   while (std::optional<std::string> name = listing->next()) {
     if (name->empty() || !seen.insert(*name).second) break;
     fn(*name);
   }
+  return true;
 }
 
 }  // namespace kestrive::rd

@@ -37,6 +37,7 @@ Verdict classify(const std::string& name, const std::string& ownProgram);
 // in listing order. An empty root lists nothing: the pattern would otherwise
 // name the working folder. A listing that starts repeating itself, or yields
 // an empty name, has failed and ends the walk, so no name is treated twice.
-void forEachRootName(FileSystem& fs, const std::string& root, const std::function<void(const std::string&)>& fn);
+// False when the root could not be listed at all (no such drive, no medium).
+bool forEachRootName(FileSystem& fs, const std::string& root, const std::function<void(const std::string&)>& fn);
 
 }  // namespace kestrive::rd
