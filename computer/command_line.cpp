@@ -21,8 +21,10 @@ std::string ExecutableOfCommand(const std::string& commandLine) {
   }
   const std::string low = lower(commandLine);
   for (size_t hit = low.find(".exe", at); hit != std::string::npos; hit = low.find(".exe", hit + 1)) {
-    const size_t end = hit + 4;
-    // "x.exe.bat" starts the batch file, not x.exe.
+    // "x.exe.bat" starts the batch file, not x.exe; "x.exe." is x.exe, as
+    // Windows drops trailing dots of a name.
+    size_t end = hit + 4;
+    while (end < low.size() && low[end] == '.') ++end;
     if (end == low.size() || isBlank(low[end])) return commandLine.substr(at, end - at);
   }
   return {};

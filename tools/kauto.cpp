@@ -52,7 +52,7 @@
 //   reg-set <key> <name> sz|dword <value>   e.g. reg-set HKCU\Software\X Name dword 1
 //   reg-delete <key> <name>
 //   expect-reg <key> <name> <value>   REG_SZ text or REG_DWORD number; "-" for no such value
-//   expect-process <exe name> 0|1     a process of that executable name runs
+//   expect-process <exe name>|<path> 0|1   a process of that executable name (or image path) runs
 //   sleep <milliseconds>
 //   stopwatch start                   (re)start the clock
 //   stopwatch print <label>           print "<label>: <milliseconds since start> ms"
@@ -599,13 +599,27 @@ std::string readValue(const std::string& key, const std::string& name) {
   return out;
 }
 
+// By executable name, or by full image path when given a path: Windows runs
+// processes of the same name from other folders too.
 bool processRuns(const std::string& exe) {
+  const std::wstring wanted = widen(exe);
+  const bool byPath = wanted.find(L'\\') != std::wstring::npos;
   HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   PROCESSENTRY32W pe{};
   pe.dwSize = sizeof(pe);
   bool found = false;
-  for (BOOL ok = Process32FirstW(snap, &pe); ok && !found; ok = Process32NextW(snap, &pe))
-    found = _wcsicmp(pe.szExeFile, widen(exe).c_str()) == 0;
+  for (BOOL ok = Process32FirstW(snap, &pe); ok && !found; ok = Process32NextW(snap, &pe)) {
+    if (!byPath) {
+      found = _wcsicmp(pe.szExeFile, wanted.c_str()) == 0;
+      continue;
+    }
+    HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pe.th32ProcessID);
+    if (!h) continue;
+    wchar_t image[MAX_PATH * 4];
+    DWORD n = MAX_PATH * 4;
+    found = QueryFullProcessImageNameW(h, 0, image, &n) && _wcsicmp(image, wanted.c_str()) == 0;
+    CloseHandle(h);
+  }
   CloseHandle(snap);
   return found;
 }
@@ -619,9 +633,16 @@ std::vector<std::string> words(const std::string& line) {
   for (size_t i = 0; i < line.size(); ++i) {
     char ch = line[i];
     if (quoted) {
-      // No escapes: Windows paths end in backslashes.
-      if (ch == '"') quoted = false;
-      else cur += ch;
+      // No backslash escapes: Windows paths end in backslashes. A doubled
+      // quote stands for one, as in """C:\x.exe"" /s".
+      if (ch == '"' && i + 1 < line.size() && line[i + 1] == '"') {
+        cur += ch;
+        ++i;
+      } else if (ch == '"') {
+        quoted = false;
+      } else {
+        cur += ch;
+      }
     } else if (ch == '"') {
       quoted = true;
       any = true;

@@ -1,7 +1,9 @@
-# The Computer cleaner through the real window: a test worm running from the
-# profile folder with its Run entry is ended by the stand-in tool, deleted,
-# its value removed, the settings restored; profile executables deleted on
-# their own; the Registry Manager writes what it shows next time.
+# The Computer cleaner through the real window: a test worm named like a
+# Windows process, running from the profile folder with a quoted Run entry
+# that carries an argument, is ended by the stand-in tool, deleted, its value
+# removed, the settings restored, while a process of that name running from
+# another folder keeps running; profile executables deleted on their own;
+# the Registry Manager writes what it shows next time.
 source "$(dirname "$0")/lib.sh"
 
 app="$(work_folder tool computer)"
@@ -11,21 +13,28 @@ profile_host="$WINEPREFIX/drive_c/users/$user"
 run='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 sys='HKCU\Software\Microsoft\Windows\CurrentVersion\Policies\System'
 adv='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Advanced'
-cp "$WIN32_BUILD/worm.exe" "$profile_host/usbguard.exe"
+decoy="C:\\e2e\\decoy\\svchost.exe"
+mkdir -p "$E2E_ROOT/decoy"
+cp "$WIN32_BUILD/worm.exe" "$E2E_ROOT/decoy/svchost.exe"
+cp "$WIN32_BUILD/worm.exe" "$profile_host/svchost.exe"
 cp "$WIN32_BUILD/worm.exe" "$profile_host/tool.exe"
 mkdir -p "$profile_host/game.exe"
-trap 'rm -rf "$profile_host/usbguard.exe" "$profile_host/tool.exe" "$profile_host/game.exe"' EXIT
+trap 'rm -rf "$profile_host/svchost.exe" "$profile_host/tool.exe" "$profile_host/game.exe"' EXIT
+worm_line="svchost.exe | Svc | \"\"$profile\\svchost.exe\"\" -k netsvcs"
 
-echo "== Scan finds the worm; Delete ends it, deletes it, removes its value, restores the settings"
+echo "== Scan finds the worm; Delete ends it (not the decoy), deletes it, removes its value, restores the settings"
 drive <<EOF
-reg-set $run USBGuard sz "$profile\\usbguard.exe"
+reg-set $run Svc sz """$profile\\svchost.exe"" -k netsvcs"
 reg-set $run Unrelated sz "C:\\windows\\notepad.exe"
 reg-set $sys DisableTaskMgr dword 1
 reg-set $sys DisableRegistryTools dword 1
 reg-set $adv Hidden dword 2
-spawn $profile\\usbguard.exe
+spawn $decoy
+sleep 300
+spawn $profile\\svchost.exe
 sleep 500
-expect-process usbguard.exe 1
+expect-process $decoy 1
+expect-process $profile\\svchost.exe 1
 launch $app\\kestrive.exe $app
 wait-window frm_first
 click frm_first btn_c
@@ -36,8 +45,8 @@ expect-enabled frm_c btn_Er 0
 expect-enabled frm_c btn_d 0
 click frm_c btn_scan
 box "Done. Virus shortcut detect!" ok error
-expect-items frm_c lst_P usbguard.exe tool.exe game.exe
-expect-items frm_c lst_V "usbguard.exe | USBGuard | $profile\\usbguard.exe"
+expect-items frm_c lst_P svchost.exe tool.exe game.exe
+expect-items frm_c lst_V "$worm_line"
 expect-enabled frm_c btn_c_r 1
 expect-enabled frm_c btn_Er 1
 sleep 300
@@ -47,13 +56,14 @@ click frm_c btn_d
 box "Please select file to delete!" ok information
 click frm_c btn_c_ma
 sleep 200
-expect-marked frm_c lst_V "usbguard.exe | USBGuard | $profile\\usbguard.exe" 1
+expect-marked frm_c lst_V "$worm_line" 1
 click frm_c btn_d
 box "Are you sure to delete this file(s)?" yes question
 box "Delete complete!" ok information
-expect-process usbguard.exe 0
-expect-exists "$profile\\usbguard.exe" 0
-expect-reg $run USBGuard -
+expect-process $profile\\svchost.exe 0
+expect-process $decoy 1
+expect-exists "$profile\\svchost.exe" 0
+expect-reg $run Svc -
 expect-reg $run Unrelated "C:\\windows\\notepad.exe"
 expect-reg $sys DisableTaskMgr 0
 expect-reg $sys DisableRegistryTools 0

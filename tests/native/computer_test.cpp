@@ -146,6 +146,9 @@ TEST(ComputerCommandLine, ProgramOfTheData) {
       // The first ".exe" that ends a token: x.exe.bat is a batch file.
       {"C:\\x.exe.bat", ""},
       {"C:\\x.exe.bat C:\\y.exe", "C:\\x.exe.bat C:\\y.exe"},
+      // Trailing dots are dropped from a name, so this starts x.exe.
+      {"C:\\x.exe. /s", "C:\\x.exe."},
+      {"C:\\x.exe..", "C:\\x.exe.."},
       {"C:\\Windows\\rundll32.exe C:\\Users\\user\\x.exe", "C:\\Windows\\rundll32.exe"},
       {"C:\\Users\\user\\notes.txt", ""},
       {"", ""},
@@ -606,6 +609,7 @@ TEST_F(ComputerDeleteEntries, OnlyTheProgramTheValueStartsIsDeleted) {
       {"quoted argument", "\"C:\\Windows\\notepad.exe\" \"C:\\Users\\user\\x.exe\"", regtype::Sz, ""},
       {"relative", "x.exe /s", regtype::Sz, ""},
       {"batch file", "C:\\Users\\user\\AppData\\x.exe.bat", regtype::Sz, ""},
+      {"trailing dot", "C:\\Users\\user\\x.exe. /s", regtype::Sz, "C:\\Users\\user\\x.exe"},
   };
   for (const DataCase& c : cases) {
     SCOPED_TRACE(c.name);

@@ -49,6 +49,32 @@ TEST(Win32Env, ProfileFolderIsTheUsersFolder) {
   }
 }
 
+// What the computer cleaner starts processes and reads Run values with.
+TEST(Win32Env, SystemFolderWorkingFolderAndExpansion) {
+  Win32Env env;
+  const std::string system = env.systemFolder();
+  ASSERT_FALSE(system.empty());
+  EXPECT_NE(GetFileAttributesW(win32::widen(system + "\\cmd.exe").c_str()), INVALID_FILE_ATTRIBUTES) << system;
+
+  const std::string work = env.workingFolder();
+  ASSERT_FALSE(work.empty());
+  EXPECT_NE(work.back(), '\\');
+  wchar_t cwd[MAX_PATH * 2];
+  GetCurrentDirectoryW(MAX_PATH * 2, cwd);
+  EXPECT_TRUE(equalsNoCase(work + "\\", utf8(cwd)) || equalsNoCase(work, utf8(cwd))) << work;
+
+  const std::string profile = env.profileFolder();
+  EXPECT_TRUE(equalsNoCase(env.expand("%USERPROFILE%\\upd.exe"), profile + "\\upd.exe"))
+      << env.expand("%USERPROFILE%\\upd.exe");
+  EXPECT_TRUE(equalsNoCase(env.expand("\"%userprofile%\\a b.exe\" /s"), "\"" + profile + "\\a b.exe\" /s"));
+  // Unknown variables and lone percent signs stay as written.
+  EXPECT_EQ(env.expand("%NO_SUCH_VARIABLE_HERE%\\x.exe 100%"), "%NO_SUCH_VARIABLE_HERE%\\x.exe 100%");
+  EXPECT_EQ(env.expand(""), "");
+  // Longer than the first guess of the buffer, outside the code page.
+  const std::string longText = std::string(20000, 'q') + "\xD0\x96%USERPROFILE%";
+  EXPECT_EQ(env.expand(longText), std::string(20000, 'q') + "\xD0\x96" + profile);
+}
+
 TEST(Win32Clock, CountsMilliseconds) {
   win32::Win32Clock clock;
   uint32_t start = clock.tickCount();

@@ -32,6 +32,7 @@
 #include <windows.h>
 
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -202,10 +203,30 @@ std::string dosdevices() {
 const wchar_t kLetter = L'H';
 const std::string kRoot = "H:\\";
 
-bool mapDrive(const std::wstring& folder) {
-  return host("ln -sfn " + shq(unixPathOf(folder)) + " " + shq(dosdevices() + "/h:")) == 0;
+bool mapDrive(const std::wstring& folder, char letter = 'h') {
+  return host("ln -sfn " + shq(unixPathOf(folder)) + " " + shq(dosdevices() + "/" + letter + ":")) == 0;
 }
-bool unmapDrive() { return host("rm -f " + shq(dosdevices() + "/h:")) == 0; }
+bool unmapDrive(char letter = 'h') { return host("rm -f " + shq(dosdevices() + "/" + letter + ":")) == 0; }
+
+// The processes running a file, by their full image path.
+std::vector<DWORD> processesOf(const std::wstring& image) {
+  std::vector<DWORD> out;
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snap == INVALID_HANDLE_VALUE) return out;
+  PROCESSENTRY32W e{};
+  e.dwSize = sizeof e;
+  for (BOOL ok = Process32FirstW(snap, &e); ok; ok = Process32NextW(snap, &e)) {
+    HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, e.th32ProcessID);
+    if (!h) continue;
+    wchar_t buf[MAX_PATH * 4];
+    DWORD n = MAX_PATH * 4;
+    if (QueryFullProcessImageNameW(h, 0, buf, &n) && lstrcmpiW(buf, image.c_str()) == 0)
+      out.push_back(e.th32ProcessID);
+    CloseHandle(h);
+  }
+  CloseHandle(snap);
+  return out;
+}
 
 // ---------------------------------------------------------------- snapshots
 
@@ -431,6 +452,17 @@ struct Drive {
     tickRd();
   }
   void tickRd() { app.tick("frm_rd", "T1"); }
+  // Another device picked in the combo box, as the binding reports it.
+  void choose(const std::string& root) {
+    r.put({"step", "choose", std::to_string(GetTickCount())});
+    Control& cmb = w("frm_rd").ctl("cmb_rd");
+    for (size_t i = 0; i < cmb.items.size(); ++i)
+      if (cmb.items[i].text == root) cmb.listIndex = (int)i;
+    if (cmb.text() != root) r.put({"expect", "no drive " + root + " to choose"});
+    app.click("frm_rd", "cmb_rd");
+    tickRd();
+    lists("frm_rd", {"lst_dir", "lst_dir_2"});
+  }
   void scan() {
     r.put({"step", "scan", std::to_string(GetTickCount())});
     app.click("frm_rd", "btn_scan");
@@ -525,6 +557,10 @@ struct Setup {
   std::wstring work;     // the working folder (pskill.exe lies there)
   std::vector<HANDLE> held;
   std::vector<HANDLE> processes;
+  // Processes that must outlive the row: named like the worm, running another file.
+  std::vector<HANDLE> decoys;
+  // Programs planted where a search would find them first; none may run.
+  std::vector<std::wstring> planted;
   std::vector<std::string> undo;  // host commands run at the end
   std::vector<std::wstring> profileMade;
   bool failed = false;
@@ -599,20 +635,47 @@ struct Setup {
       fail("host cannot make " + u8(name));
     profileMade.push_back(name);
   }
-  // A copy of the stand-in worm in the profile folder, running.
-  void runningWorm(const std::wstring& name) {
-    std::wstring path = profile + L"\\" + name;
-    clearInProfile(name);
-    if (!CopyFileW((work + L"\\worm.exe").c_str(), path.c_str(), TRUE)) return fail("cannot copy the worm");
-    profileMade.push_back(name);
+  // A copy of the stand-in worm at path, running; nullptr when it cannot be had.
+  HANDLE runCopy(const std::wstring& path) {
+    if (!CopyFileW((work + L"\\worm.exe").c_str(), path.c_str(), TRUE)) {
+      fail("cannot copy the worm to " + u8(path));
+      return nullptr;
+    }
     std::wstring cmd = L"\"" + path + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-      return fail("cannot start the worm");
+    if (!CreateProcessW(path.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+      fail("cannot start " + u8(path));
+      return nullptr;
+    }
     CloseHandle(pi.hThread);
     processes.push_back(pi.hProcess);
+    return pi.hProcess;
+  }
+  // The worm's copy in the profile folder, running.
+  void runningWorm(const std::wstring& name) {
+    clearInProfile(name);
+    profileMade.push_back(name);
+    runCopy(profile + L"\\" + name);
+  }
+  // A process of the same name running from another folder (below the row's).
+  void decoy(const std::wstring& name) {
+    std::wstring dir = folder + L"\\decoy";
+    CreateDirectoryW(dir.c_str(), nullptr);
+    if (HANDLE h = runCopy(dir + L"\\" + name)) decoys.push_back(h);
+  }
+  // A program that must never run, where a search for it would look first.
+  void plant(const std::wstring& path) {
+    DeleteFileW(path.c_str());
+    if (!CopyFileW((work + L"\\worm.exe").c_str(), path.c_str(), TRUE)) return fail("cannot plant " + u8(path));
+    planted.push_back(path);
+  }
+  // The same root names again on a second drive (below this one's root, so
+  // that any change there counts as a file lost).
+  void twin(const std::wstring& rel, char letter) {
+    if (!mapDrive(at(rel), letter)) return fail("cannot map the second drive");
+    undo.push_back("rm -f " + shq(dosdevices() + "/" + letter + ":"));
   }
   std::wstring inProfile(const std::wstring& name) const { return profile + L"\\" + name; }
 
@@ -910,6 +973,51 @@ const std::vector<Row>& rows() {
        },
        180000, false},
 
+      {"another drive chosen after the scan",
+       "names listed from H:\\ are deleted there or nowhere: a second drive holding the same names, chosen "
+       "after the scan, empties the lists, and Delete on it removes nothing",
+       false,
+       [](Setup& s) {
+         for (const wchar_t* rel : {L"", L"twin\\"}) {
+           if (*rel) s.dir(L"twin");
+           s.file(std::wstring(rel) + L"autorun.inf", H | S);
+           s.file(std::wstring(rel) + L"Photos.lnk", H);
+           s.file(std::wstring(rel) + L"run.vbs", H);
+           s.file(std::wstring(rel) + L"setup.exe", H);
+         }
+         s.twin(L"twin", 'i');
+         return !s.failed;
+       },
+       [](Drive& d) {
+         d.openRd();
+         d.scan();
+         d.choose("I:\\");
+         if (!d.w("frm_rd").ctl("lst_dir_2").items.empty()) d.r.put({"expect", "the lists still show H:\\'s names"});
+         d.deleteViruses();
+         d.deleteExecutables();
+       }},
+
+      {"drive unreadable when the scan starts",
+       "a drive gone before the scan starts is reported as unreadable, never as clean; nothing changes",
+       false,
+       [](Setup& s) {
+         s.file(L"autorun.inf", H | S);
+         s.file(L"Photos.lnk", H);
+         s.file(L"setup.exe", H);
+         return true;
+       },
+       [](Drive& d) {
+         d.openRd();
+         unmapDrive();
+         bool told = false;
+         d.ui.onBox = [&](const std::string& text) {
+           told = told || text == std::string(msg::CannotReadPrefix) + kRoot + msg::CannotReadSuffix;
+         };
+         d.scan();
+         if (!told) d.r.put({"expect", "no word that the drive cannot be read"});
+       },
+       180000, false},
+
       {"drive removed during Show all hidden",
        "the unhide walk ends quietly when the drive goes; nothing else changes",
        false,
@@ -982,7 +1090,7 @@ const std::vector<Row>& rows() {
 
       // ------------------------------------------------------------ computer
       {"Run values of every type",
-       "only the REG_SZ values naming a profile executable are listed and removed; REG_EXPAND_SZ, "
+       "only the REG_SZ and REG_EXPAND_SZ values naming a profile executable are listed and removed; "
        "REG_MULTI_SZ, REG_BINARY, REG_DWORD, REG_QWORD and REG_NONE ones stay byte for byte",
        true,
        [](Setup& s) {
@@ -1089,8 +1197,8 @@ const std::vector<Row>& rows() {
        }},
 
       {"pattern characters in profile names",
-       "profile names holding # [ ] ? * are matched as patterns; each line removes its own value and the file "
-       "its data names, and nothing else",
+       "profile names holding # [ ] ? * stand for themselves: a value naming one exactly is listed and removes "
+       "its own file, one naming another file that such a pattern would match is not listed",
        true,
        [](Setup& s) {
          s.profileFile(L"a#.exe");
@@ -1102,6 +1210,7 @@ const std::vector<Row>& rows() {
          s.text(L"digit", s.inProfile(L"a7.exe"));
          s.text(L"set", s.inProfile(L"x1.exe"));
          s.text(L"bad", s.inProfile(L"[bad.exe"));
+         s.text(L"exact", s.inProfile(L"x[1].exe"));
          s.text(L"any", L"C:\\elsewhere\\qz.exe");
          s.text(L"innocent", L"C:\\Program Files\\tool\\tool.exe");
          return true;
@@ -1144,6 +1253,79 @@ const std::vector<Row>& rows() {
          s.runningWorm(L"hostile-worm.exe");
          s.text(L"worm", L"\"" + s.inProfile(L"hostile-worm.exe") + L"\"");
          s.text(L"worm-plain", s.inProfile(L"hostile-worm.exe"));
+         return !s.failed;
+       },
+       [](Drive& d) {
+         d.openC();
+         d.scanC();
+         d.deleteLines();
+       },
+       300000},
+
+      {"worm named like a Windows process",
+       "the worm called svchost.exe in the profile folder is ended and deleted and its quoted Run value with an "
+       "argument removed; a process of that name running another file, started first, keeps running",
+       true,
+       [](Setup& s) {
+         s.decoy(L"svchost.exe");
+         s.runningWorm(L"svchost.exe");
+         s.text(L"svc", L"\"" + s.inProfile(L"svchost.exe") + L"\" -k netsvcs");
+         return !s.failed;
+       },
+       [](Drive& d) {
+         d.openC();
+         d.scanC();
+         d.deleteLines();
+       },
+       300000},
+
+      {"Run values that are command lines",
+       "quoted with arguments, unquoted with arguments, REG_EXPAND_SZ through %USERPROFILE%: each line deletes "
+       "the program its value starts; a profile file named only as an argument stays",
+       true,
+       [](Setup& s) {
+         for (const wchar_t* name : {L"hostile-h.exe", L"hostile-i.exe", L"hostile-j.exe", L"keep-arg.exe"})
+           s.profileFile(name);
+         s.text(L"quoted", L"\"" + s.inProfile(L"hostile-h.exe") + L"\" /silent");
+         s.text(L"args", s.inProfile(L"hostile-i.exe") + L" -k run");
+         s.text(L"expand", L"%USERPROFILE%\\hostile-j.exe", REG_EXPAND_SZ);
+         s.text(L"argument", L"\"C:\\windows\\notepad.exe\" \"" + s.inProfile(L"keep-arg.exe") + L"\"");
+         return true;
+       },
+       [](Drive& d) {
+         d.openC();
+         d.scanC();
+         d.deleteLines();
+       }},
+
+      {"planted command interpreter",
+       "a cmd.exe planted in the working folder never runs; the worm is ended through the system's own "
+       "interpreter and the tool, and goes with its value",
+       true,
+       [](Setup& s) {
+         s.plant(s.work + L"\\cmd.exe");
+         s.runningWorm(L"hostile-k.exe");
+         s.text(L"k", s.inProfile(L"hostile-k.exe"));
+         return !s.failed;
+       },
+       [](Drive& d) {
+         d.openC();
+         d.scanC();
+         d.deleteLines();
+       },
+       300000},
+
+      {"bracketed worm name in an expandable value",
+       "svc[1].exe running from the profile folder and started by a REG_EXPAND_SZ value through %USERPROFILE% "
+       "is found, ended and deleted with its value; an unclosed [ in another name ends no listing",
+       true,
+       [](Setup& s) {
+         s.runningWorm(L"svc[1].exe");
+         s.profileFile(L"[open.exe");
+         s.profileFile(L"zz-after.exe");
+         s.text(L"svc", L"\"%USERPROFILE%\\svc[1].exe\" /run", REG_EXPAND_SZ);
+         s.text(L"open", s.inProfile(L"[open.exe"));
+         s.text(L"after", s.inProfile(L"zz-after.exe"));
          return !s.failed;
        },
        [](Drive& d) {
@@ -1383,7 +1565,7 @@ std::vector<std::wstring> valuesOfLine(const std::string& line, const Values& va
   if (sep == std::string::npos) return out;
   const std::string file = line.substr(0, sep);
   for (const auto& [name, v] : values) {
-    if (v.first != REG_SZ) continue;
+    if (v.first != REG_SZ && v.first != REG_EXPAND_SZ) continue;
     std::wstring data(v.second.size() / 2, L'\0');
     memcpy(data.data(), v.second.data(), data.size() * 2);
     data.resize(wcsnlen(data.c_str(), data.size()));
@@ -1400,6 +1582,38 @@ std::wstring dataOf(const Values& values, const std::wstring& name) {
   memcpy(data.data(), b.data(), data.size() * 2);
   data.resize(wcsnlen(data.c_str(), data.size()));
   return data;
+}
+
+std::wstring expanded(const std::wstring& text) {
+  DWORD n = ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
+  if (n == 0) return text;
+  std::wstring out(n, L'\0');
+  n = ExpandEnvironmentStringsW(text.c_str(), out.data(), n);
+  out.resize(n ? n - 1 : 0);
+  return out;
+}
+
+// The program a Run value starts, as Windows takes it from the command
+// line: the quoted first token, or the text up to the first ".exe".
+std::wstring programOf(const Values& values, const std::wstring& name) {
+  std::wstring data = dataOf(values, name);
+  if (values.at(name).first == REG_EXPAND_SZ) data = expanded(data);
+  size_t start = data.find_first_not_of(L" \t");
+  if (start == std::wstring::npos) return {};
+  if (data[start] == L'"') {
+    size_t close = data.find(L'"', start + 1);
+    return data.substr(start + 1, close == std::wstring::npos ? std::wstring::npos : close - start - 1);
+  }
+  std::wstring low = data;
+  CharLowerBuffW(low.data(), (DWORD)low.size());
+  size_t exe = low.find(L".exe", start);
+  return exe == std::wstring::npos ? std::wstring() : data.substr(start, exe + 4 - start);
+}
+
+bool containsNoCase(std::wstring text, std::wstring part) {
+  CharLowerBuffW(text.data(), (DWORD)text.size());
+  CharLowerBuffW(part.data(), (DWORD)part.size());
+  return text.find(part) != std::wstring::npos;
 }
 
 // A path inside one of the snapshotted folders, as its key there.
@@ -1431,9 +1645,25 @@ ComputerState computerState(const Setup& s) {
 void judgeComputer(const Setup& setup, const Record& rec, const ComputerState& before, const ComputerState& after,
                    Verdict& v) {
   std::set<std::wstring> mayGoFiles, mayGoValues;
+  // Letter case aside, as Windows resolves the path.
+  auto keyIn = [&](const std::wstring& path) -> std::optional<std::wstring> {
+    std::optional<std::wstring> k = keyOf(path, setup.profile, L"P/");
+    if (!k) k = keyOf(path, setup.work, L"W/");
+    if (!k) return std::nullopt;
+    for (const auto& [rel, n] : before.files)
+      if (lstrcmpiW(rel.c_str(), k->c_str()) == 0) return rel;
+    return k;
+  };
   auto allowPath = [&](const std::wstring& path) {
-    if (auto k = keyOf(path, setup.profile, L"P/")) mayGoFiles.insert(*k);
-    if (auto k = keyOf(path, setup.work, L"W/")) mayGoFiles.insert(*k);
+    if (auto k = keyIn(path)) mayGoFiles.insert(*k);
+  };
+  // The file a line may delete: the program its value starts, when that is the line's file.
+  auto programOfLine = [&](const std::string& line, const std::wstring& n) -> std::wstring {
+    std::wstring program = programOf(before.values, n);
+    std::wstring file = w16(line.substr(0, line.find(" | ")));
+    std::wstring leaf = program.substr(program.find_last_of(L"\\/") == std::wstring::npos ? 0
+                                                                                          : program.find_last_of(L"\\/") + 1);
+    return lstrcmpiW(leaf.c_str(), file.c_str()) == 0 ? program : std::wstring();
   };
   for (const Step& s : rec.steps) {
     if (s.kind == "c-delete")
@@ -1442,7 +1672,7 @@ void judgeComputer(const Setup& setup, const Record& rec, const ComputerState& b
         if (names.empty()) v.falseSuccess("the line " + line + " stands for no Run value");
         for (const std::wstring& n : names) {
           mayGoValues.insert(n);
-          allowPath(dataOf(before.values, n));
+          allowPath(programOfLine(line, n));
         }
       }
     if (s.kind == "c-delete-exe")
@@ -1462,17 +1692,34 @@ void judgeComputer(const Setup& setup, const Record& rec, const ComputerState& b
     if (!before.values.count(name)) v.lose("Run value " + u8(name) + " appeared");
 
   for (const Step& s : rec.steps) {
-    for (const std::string& line : s.lists.count("lst_V") ? s.lists.at("lst_V") : std::vector<std::string>{})
+    const std::vector<std::string> noLines;
+    const std::vector<std::string>& lines = s.lists.count("lst_V") ? s.lists.at("lst_V") : noLines;
+    for (const std::string& line : lines)
       if (valuesOfLine(line, before.values).empty() && s.kind == "c-scan")
         v.falseSuccess("lst_V shows " + line + ", which is no Run value");
+    // Every text value naming a listed executable, as stored or expanded, has its line.
+    if (s.kind == "c-scan" && s.lists.count("lst_P"))
+      for (const std::string& file : s.lists.at("lst_P"))
+        for (const auto& [n, val] : before.values) {
+          if (val.first != REG_SZ && val.first != REG_EXPAND_SZ) continue;
+          const std::wstring data = dataOf(before.values, n);
+          const bool names = containsNoCase(data, w16(file)) ||
+                             (val.first == REG_EXPAND_SZ && containsNoCase(expanded(data), w16(file)));
+          if (!names || !after.values.count(n)) continue;
+          bool shown = false;
+          for (const std::string& line : lines)
+            if (line.rfind(file + " | ", 0) == 0)
+              for (const std::wstring& m : valuesOfLine(line, before.values)) shown = shown || m == n;
+          if (!shown) v.falseSuccess("the scan missed Run value " + u8(n) + ", which names " + file);
+        }
     if (s.kind == "c-delete" && s.shown(kDeleteComplete)) {
       for (const std::string& line : s.targets)
         for (const std::wstring& n : valuesOfLine(line, before.values)) {
           if (after.values.count(n)) v.falseSuccess("Delete complete! while Run value " + u8(n) + " is still there");
-          std::wstring data = dataOf(before.values, n);
-          auto k = keyOf(data, setup.profile, L"P/");
+          std::wstring program = programOfLine(line, n);
+          auto k = keyIn(program);
           if (k && before.files.count(*k) && after.files.count(*k) && !(after.files.at(*k).attrs & D))
-            v.falseSuccess("Delete complete! while " + u8(data) + " is still there");
+            v.falseSuccess("Delete complete! while " + u8(program) + " is still there");
         }
     }
     if (s.kind == "c-delete-exe") {
@@ -1539,6 +1786,7 @@ void release(Setup& s) {
     CloseHandle(p);
   }
   s.processes.clear();
+  s.decoys.clear();
 }
 
 void cleanUp(Setup& s) {
@@ -1548,6 +1796,7 @@ void cleanUp(Setup& s) {
   host("rm -rf " + shq(unixPathOf(s.folder)));
   for (const std::wstring& name : s.profileMade) host("rm -rf " + shq(unixPathOf(s.profile)) + "/" + shName(name));
   DeleteFileW((s.work + L"\\keep3.txt").c_str());
+  for (const std::wstring& path : s.planted) DeleteFileW(path.c_str());
   clearRunKey();
 }
 
@@ -1585,6 +1834,18 @@ void tryRow(size_t index, const Row& row, const std::wstring& profile, Totals& t
   std::wstring report = kWork + L"\\report" + std::to_wstring(index) + L".txt";
   DeleteFileW(report.c_str());
   std::optional<DWORD> code = runChild(index, report, row.timeoutMs);
+  std::vector<std::string> harmed;
+  for (HANDLE h : s.decoys)
+    if (WaitForSingleObject(h, 0) == WAIT_OBJECT_0) harmed.push_back("a process running another file of that name was ended");
+  for (const std::wstring& path : s.planted)
+    for (DWORD pid : processesOf(path)) {
+      harmed.push_back("the planted " + u8(path) + " ran");
+      if (HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
+        TerminateProcess(h, 1);
+        WaitForSingleObject(h, 10000);
+        CloseHandle(h);
+      }
+    }
   release(s);
   if (verbose) printf("       child %lu ms, now %lu\n", GetTickCount() - t0, GetTickCount());
   // The drive may have been pulled out by the row; the folder is still there.
@@ -1601,6 +1862,7 @@ void tryRow(size_t index, const Row& row, const std::wstring& profile, Totals& t
     v.notes.push_back(std::string("crash: exit code ") + hex + (rec.abnormal.empty() ? "" : " (" + rec.abnormal + ")"));
   }
   for (const std::string& e : rec.expectations) v.falseSuccess(e);
+  for (const std::string& h : harmed) v.lose(h);
 
   if (row.computer)
     judgeComputer(s, rec, cBefore, computerState(s), v);
