@@ -125,5 +125,39 @@ menu frm_rd f_Exit
 wait-exit 20
 EOF
 
+echo "== names listed from one drive are never deleted on another; Refresh empties the lists, focus on the list"
+drive <<EOF
+make-file "F:\\twin.lnk" 6
+make-file "E:\\twin.lnk" 6
+launch $app\\kestrive.exe $app
+wait-window frm_first
+click frm_first btn_rd
+wait-window frm_rd
+select frm_rd cmb_rd "E:\\"
+sleep 300
+click frm_rd btn_scan
+box "Are you sure to scan this device?" yes
+box "Scan complete. Delete file that you don't know." ok
+expect-items frm_rd lst_dir_2 backup.com locked.lnk twin.lnk
+select frm_rd cmb_rd "F:\\"
+sleep 300
+expect-items frm_rd lst_dir_2
+expect-items frm_rd lst_dir
+select frm_rd cmb_rd "E:\\"
+sleep 300
+click frm_rd btn_scan
+box "Are you sure to scan this device?" yes
+box "Scan complete. Delete file that you don't know." ok
+expect-items frm_rd lst_dir_2 backup.com locked.lnk twin.lnk
+click frm_rd btn_rsd
+sleep 300
+expect-focus frm_rd cmb_rd
+expect-items frm_rd lst_dir_2
+expect-exists "F:\\twin.lnk" 1
+expect-exists "E:\\twin.lnk" 1
+menu frm_rd f_Exit
+wait-exit 20
+EOF
+
 save_shots
 echo "removable: all checks passed"
