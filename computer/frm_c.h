@@ -6,15 +6,39 @@
 #include <string>
 #include <vector>
 
+#include "computer/run_entries.h"
 #include "platform/window.h"
 
 namespace kestrive {
 
 class FrmC : public Window {
  public:
-  explicit FrmC(App& app);
+  explicit FrmC(Shell& shell);
   void Form_Load() override;
   void Form_Unload() override { btn_x_Click(); }
+
+  Control& Framenufgis = add(Kind::Frame, "Framenufgis", "Main");
+  Control& btn_scan = add(Kind::Button, "btn_scan", "Scan", &Framenufgis);
+  Control& btn_x = add(Kind::Button, "btn_x", "Back", &Framenufgis);
+  Control& frameM = add(Kind::Frame, "frameM", "Malware:");
+  Control& lst_V = add(Kind::CheckList, "lst_V", {}, &frameM);  // "file | value | data" per Run entry found
+  Control& btn_c_ma = add(Kind::Button, "btn_c_ma", "Select All", &frameM);
+  Control& btn_c_uma = add(Kind::Button, "btn_c_uma", "Deselect All", &frameM);
+  Control& btn_c_r = add(Kind::Button, "btn_c_r", "Refresh", &frameM);
+  Control& btn_d = add(Kind::Button, "btn_d", "Delete", &frameM);
+  Control& Frame = add(Kind::Frame, "Frame", "Detect extention EXE at Personal Folder:");
+  Control& lst_P = add(Kind::CheckList, "lst_P", {}, &Frame);  // executables in the profile folder
+  Control& btn_Esa = add(Kind::Button, "btn_Esa", "Select All", &Frame);
+  Control& btn_Edsa = add(Kind::Button, "btn_Edsa", "Deselect All", &Frame);
+  Control& btn_Er = add(Kind::Button, "btn_Er", "Refresh", &Frame);
+  Control& btn_Ed = add(Kind::Button, "btn_Ed", "Delete", &Frame);
+  Control& T2 = add(Kind::Timer, "T2");  // keeps the buttons in step with the lists
+  Control& f_2 = add(Kind::Menu, "f_2", "File");
+  Control& f2_Back = add(Kind::MenuEntry, "f2_Back", "Back", &f_2);
+  Control& f2_1 = add(Kind::Separator, "f2_1", "-", &f_2);
+  Control& f2_Exit = add(Kind::MenuEntry, "f2_Exit", "Exit", &f_2);
+  Control& ex_0 = add(Kind::Menu, "ex_0", "Extra");
+  Control& ex_fReg = add(Kind::MenuEntry, "ex_fReg", "Registry Manager", &ex_0);
 
   void btn_scan_Click();
   void btn_c_r_Click();
@@ -38,15 +62,8 @@ class FrmC : public Window {
 
   // The values of one key, read once per scan and matched per name.
   struct RunValues {
-    struct Value {
-      std::string name;     // as stored; "" for the unnamed value
-      std::string label;    // as shown in the line
-      std::string data;     // text as stored, without its NUL
-      std::string command;  // what Windows starts: data, variables expanded for REG_EXPAND_SZ
-      std::string lowData, lowCommand;
-    };
     bool read = false;
-    std::vector<Value> values;
+    std::vector<RunValue> values;
   };
   bool ScanRunKey(uint32_t root, const std::string& path, const std::string& fileName, RunValues& values);
   bool ListMatchingRunValues(uint32_t root, const std::string& path, const std::string& fileName,

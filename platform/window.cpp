@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "platform/platform.h"
+
 namespace kestrive {
 
 std::string Control::text() const {
@@ -30,18 +32,48 @@ void Control::setAllMarks(bool marked) {
   for (int i = static_cast<int>(items.size()) - 1; i >= 0; --i) items[i].marked = marked;
 }
 
-Window::Window(App& app, std::string name) : app_(app), name_(std::move(name)) {}
+namespace {
 
-Control& Window::add(Kind kind, std::string name, std::string caption, std::string parent, std::string tip) {
+struct NamedWindow {
+  WindowId id;
+  const char* name;
+};
+constexpr NamedWindow kWindows[] = {
+    {WindowId::First, "frm_first"},     {WindowId::Removable, "frm_rd"}, {WindowId::Computer, "frm_c"},
+    {WindowId::RegistryManager, "frm_RM"}, {WindowId::Help, "frm_help"}, {WindowId::History, "frm_h"},
+    {WindowId::About, "frm_about"},     {WindowId::Update, "frm_u"},     {WindowId::Options, "frm_op"},
+};
+
+}  // namespace
+
+const char* windowName(WindowId id) {
+  for (const NamedWindow& w : kWindows)
+    if (w.id == id) return w.name;
+  throw std::invalid_argument("no such window id");
+}
+
+WindowId windowIdOf(const std::string& name) {
+  for (const NamedWindow& w : kWindows)
+    if (name == w.name) return w.id;
+  throw std::invalid_argument("no window named " + name);
+}
+
+bool Shell::ask(const std::string& text) { return message(text, MsgKind::Question) == mb::IdYes; }
+
+Window::Window(Shell& shell, WindowId id) : shell_(shell), id_(id), name_(windowName(id)) {}
+
+Control& Window::add(Kind kind, std::string name, std::string caption, Control* parent, std::string tip) {
+  if (byName_.count(name)) throw std::logic_error(name_ + " declares " + name + " twice");
   auto c = std::make_unique<Control>();
   c->name = name;
   c->kind = kind;
   c->caption = std::move(caption);
-  c->parent = std::move(parent);
+  if (parent) c->parent = parent->name;
   c->tip = std::move(tip);
   Control& ref = *c;
   byName_[name] = &ref;
-  controls_.push_back(std::move(c));
+  controls_.push_back(&ref);
+  owned_.push_back(std::move(c));
   return ref;
 }
 
@@ -57,15 +89,21 @@ const Control& Window::ctl(const std::string& name) const {
 
 bool Window::has(const std::string& name) const { return byName_.count(name) != 0; }
 
-void Window::on(const std::string& handler, std::function<void()> fn) { handlers_[handler] = std::move(fn); }
-
 bool Window::fire(const std::string& control, const std::string& event) {
-  auto it = handlers_.find(control + "_" + event);
-  if (it == handlers_.end()) return false;
-  // Copy: the handler may unload this window and with it the table.
-  auto fn = it->second;
+  Control& c = ctl(control);
+  const char* own = c.kind == Kind::Timer ? "Timer" : "Click";
+  if (event != own || !c.handler) return false;
+  // Copy: the handler may unload this window.
+  auto fn = c.handler;
   fn();
   return true;
+}
+
+bool Window::confirm(const std::string& question) { return shell_.ask(question) && loaded_; }
+
+bool Window::tell(const std::string& text, MsgKind kind) {
+  shell_.message(text, kind);
+  return loaded_;
 }
 
 }  // namespace kestrive

@@ -38,6 +38,9 @@ struct Control {
   std::vector<Item> items;
   int listIndex = -1;    // drop-down list selection
   int interval = 0;      // timer period in ms; 0 stops it
+  // The letter Alt (or the letter alone) presses; 0 for none.
+  char accessKey = 0;
+  std::function<void()> handler;
 
   // Drop-down list text: the selected entry, or "" when none is chosen.
   std::string text() const;
@@ -48,53 +51,98 @@ struct Control {
   void setAllMarks(bool marked);
 };
 
-class App;
+// Message kinds: icon and buttons as the platform's flags.
+enum class MsgKind : unsigned { Question = 0x24, Information = 0x40, Error = 0x10, Warning = 0x30, Plain = 0x00 };
+
+// The program's windows. Code names a window by its id, so a misspelt one
+// does not compile; the name is its identity in the resources, the
+// automation tool and the tests.
+enum class WindowId { First, Removable, Computer, RegistryManager, Help, History, About, Update, Options };
+const char* windowName(WindowId id);
+// The id of a window name; a name that is none of them throws.
+WindowId windowIdOf(const std::string& name);
+
+class Window;
+struct Platform;
+
+// What a window may ask of the application it belongs to: the platform,
+// message boxes, and moves between windows. Windows see no more of it.
+class Shell {
+ public:
+  virtual ~Shell() = default;
+  virtual Platform& platform() = 0;
+  virtual int message(const std::string& text, MsgKind kind) = 0;
+  bool ask(const std::string& text);
+  virtual void hide(Window& w) = 0;
+  // Disables and hides the parent, then shows the child.
+  virtual void openChild(Window& parent, WindowId child) = 0;
+  virtual void showAlongside(WindowId window) = 0;
+  // Back, Ok or Cancel of a child: unload or hide it, bring the parent back.
+  virtual void returnTo(Window& child, WindowId parent, bool unloadChild) = 0;
+  [[noreturn]] virtual void endProcess() = 0;
+};
 
 class Window : public std::enable_shared_from_this<Window> {
  public:
-  Window(App& app, std::string name);
+  Window(Shell& shell, WindowId id);
   virtual ~Window() = default;
   Window(const Window&) = delete;
   Window& operator=(const Window&) = delete;
 
+  WindowId id() const { return id_; }
   const std::string& name() const { return name_; }
   std::string title;
   bool visible = false;
   bool enabled = true;
   // The control that is to get the keyboard focus; the binding moves it
   // there when it next draws the window, and clears the request.
-  std::string focus;
+  Control* focus = nullptr;
+  // The button Esc presses: the window's way back; none where leaving
+  // would end the process.
+  Control* escape = nullptr;
   // False once the window is unloaded; a handler that yielded checks it.
   bool loaded() const { return loaded_; }
 
+  // By name, for the binding and the tests; an unknown name throws.
   Control& ctl(const std::string& name);
   const Control& ctl(const std::string& name) const;
   bool has(const std::string& name) const;
-  const std::vector<std::unique_ptr<Control>>& controls() const { return controls_; }
+  const std::vector<Control*>& controls() const { return controls_; }
 
-  // Runs the handler for an event of a control ("btn_x", "Click"); unknown
-  // events do nothing. Returns whether a handler ran.
+  // Runs the handler of a control's event ("btn_x", "Click"). Returns
+  // whether a handler ran; a control the window does not have throws.
   bool fire(const std::string& control, const std::string& event);
-  bool hasHandler(const std::string& handler) const { return handlers_.count(handler) != 0; }
 
   virtual void Form_Load() {}
   // The close box: runs the window's return step.
   virtual void Form_Unload() {}
 
-  App& app() { return app_; }
+  Shell& shell() { return shell_; }
+  Platform& p() { return shell_.platform(); }
 
  protected:
-  Control& add(Kind kind, std::string name, std::string caption = {}, std::string parent = {}, std::string tip = {});
-  void on(const std::string& handler, std::function<void()> fn);
+  // Declares a control; the window's members are made by it, in order.
+  Control& add(Kind kind, std::string name, std::string caption = {}, Control* parent = nullptr, std::string tip = {});
+  // The handler of a control's event (Click, or Timer for a timer).
+  template <class W>
+  void bind(Control& c, void (W::*handler)()) {
+    W* self = static_cast<W*>(this);
+    c.handler = [self, handler] { (self->*handler)(); };
+  }
+  // Message boxes that a handler goes on after: a box may outlive the
+  // window, so both say whether it is still loaded.
+  bool confirm(const std::string& question);  // Yes, and the window still there
+  bool tell(const std::string& text, MsgKind kind = MsgKind::Information);
 
  private:
   friend class App;
-  App& app_;
+  Shell& shell_;
+  WindowId id_;
   std::string name_;
   bool loaded_ = false;
-  std::vector<std::unique_ptr<Control>> controls_;
+  std::vector<std::unique_ptr<Control>> owned_;
+  std::vector<Control*> controls_;
   std::map<std::string, Control*> byName_;
-  std::map<std::string, std::function<void()>> handlers_;
 };
 
 }  // namespace kestrive

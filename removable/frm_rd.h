@@ -7,18 +7,44 @@
 #include <string>
 
 #include "platform/window.h"
-#include "shell/texts.h"
 
 namespace kestrive {
 
 class FrmRd : public Window {
  public:
-  explicit FrmRd(App& app);
+  explicit FrmRd(Shell& shell);
   void Form_Load() override;
   void Form_Unload() override { btn_x_Click(); }
 
+  Control& fmSD = add(Kind::Frame, "fmSD", "Select Device");
+  Control& cmb_rd = add(Kind::Combo, "cmb_rd", {}, &fmSD);  // the drives that may be sticks
+  Control& btn_rsd = add(Kind::Button, "btn_rsd", "Refresh", &fmSD);  // lists the drives again
+  Control& btn_scan = add(Kind::Button, "btn_scan", "Scan", &fmSD);
+  Control& Framec = add(Kind::Frame, "Framec", "Select file to delete: (VIRUS)");
+  Control& lst_dir_2 = add(Kind::CheckList, "lst_dir_2", {}, &Framec);  // shortcuts, scripts, autorun files
+  Control& btn_r_dir2 = add(Kind::Button, "btn_r_dir2", "Refresh", &Framec);
+  Control& btn_s2 = add(Kind::Button, "btn_s2", "Select All", &Framec);
+  Control& btn_ds2 = add(Kind::Button, "btn_ds2", "Deselect All", &Framec);
+  Control& btn_d2 = add(Kind::Button, "btn_d2", "Delete", &Framec);
+  Control& chkAD = add(Kind::Check, "chkAD", "Automatic Delete All Virus (Recommended)", &Framec);
+  Control& Framed = add(Kind::Frame, "Framed", "If you don't know that file, just mark then delete:");
+  Control& lst_dir = add(Kind::CheckList, "lst_dir", {}, &Framed);  // executables on the root
+  Control& btn_r = add(Kind::Button, "btn_r", "Refresh", &Framed);
+  Control& btn_dir_sa = add(Kind::Button, "btn_dir_sa", "Select All", &Framed);
+  Control& btn_dir_usa = add(Kind::Button, "btn_dir_usa", "Deselect All", &Framed);
+  Control& btn_del = add(Kind::Button, "btn_del", "Delete", &Framed);
+  Control& Frameddfgre34 = add(Kind::Frame, "Frameddfgre34", "Main");
+  Control& btn_x = add(Kind::Button, "btn_x", "Back", &Frameddfgre34);
+  Control& T1 = add(Kind::Timer, "T1");  // keeps the buttons in step with the lists
+  Control& f_1 = add(Kind::Menu, "f_1", "File");
+  Control& f_Back = add(Kind::MenuEntry, "f_Back", "Back", &f_1);
+  Control& f_1_1 = add(Kind::Separator, "f_1_1", "-", &f_1);
+  Control& f_Exit = add(Kind::MenuEntry, "f_Exit", "Exit", &f_1);
+  Control& e_1 = add(Kind::Menu, "e_1", "Extra");
+  Control& e_sa = add(Kind::MenuEntry, "e_sa", "Show all hidden file for this device", &e_1);
+
   // The text of cmb_rd: a drive letter and ":\", or "".
-  std::string deviceRoot() const { return ctl("cmb_rd").text(); }
+  std::string deviceRoot() const { return cmb_rd.text(); }
 
   void btn_rsd_Click();
   void cmb_rd_Click();
@@ -39,11 +65,8 @@ class FrmRd : public Window {
   void f_Exit_Click();
 
  private:
-  // Message boxes; a box may outlive the window, so callers check loaded().
-  bool confirm(const std::string& question);  // Yes, and the window still there
-  void tell(const std::string& text, MsgKind kind = MsgKind::Information);
   // The end of both Delete buttons, once their list has been rebuilt.
-  void reportDeletion(const Control& list, std::initializer_list<const char*> buttons);
+  void reportDeletion(const Control& list, std::initializer_list<Control*> buttons);
   // The device root a list was filled from: Delete works there and nowhere
   // else, whatever cmb_rd shows meanwhile. "" while the list was never filled.
   std::string& listedRoot(const Control& list) { return listedRoot_[&list]; }

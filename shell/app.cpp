@@ -2,12 +2,9 @@
 
 #include <algorithm>
 #include <exception>
+#include <stdexcept>
 
-#include "computer/frm_c.h"
-#include "policy/frm_rm.h"
-#include "removable/frm_rd.h"
-#include "shell/frm_first.h"
-#include "shell/info_windows.h"
+#include "shell/texts.h"
 
 namespace kestrive {
 
@@ -22,39 +19,27 @@ class App::Dispatch {
   App& app_;
 };
 
-App::App(Platform& platform) : p(platform) {}
+App::App(Platform& platform, WindowFactory factory) : p(platform), factory_(std::move(factory)) {}
 App::~App() = default;
-
-std::shared_ptr<Window> App::create(const std::string& name) {
-  if (name == "frm_first") return std::make_shared<FrmFirst>(*this);
-  if (name == "frm_rd") return std::make_shared<FrmRd>(*this);
-  if (name == "frm_c") return std::make_shared<FrmC>(*this);
-  if (name == "frm_RM") return std::make_shared<FrmRM>(*this);
-  if (name == "frm_help") return std::make_shared<FrmHelp>(*this);
-  if (name == "frm_h") return std::make_shared<FrmH>(*this);
-  if (name == "frm_about") return std::make_shared<FrmAbout>(*this);
-  if (name == "frm_u") return std::make_shared<FrmU>(*this);
-  if (name == "frm_op") return std::make_shared<FrmOp>(*this);
-  return nullptr;
-}
 
 void App::start() {
   Dispatch d(*this);
-  Window& first = load("frm_first");
+  Window& first = load(WindowId::First);
   // The window becomes visible only once its load steps are over.
   if (first.loaded()) show(first);
 }
 
-Window* App::find(const std::string& name) const {
+Window* App::find(WindowId id) const {
   for (const auto& w : loaded_)
-    if (w->name() == name) return w.get();
+    if (w->id() == id) return w.get();
   return nullptr;
 }
 
-Window& App::load(const std::string& name) {
-  if (Window* w = find(name)) return *w;
+Window& App::load(WindowId id) {
+  if (Window* w = find(id)) return *w;
   Dispatch d(*this);
-  std::shared_ptr<Window> w = create(name);
+  std::shared_ptr<Window> w = factory_(*this, id);
+  if (!w || w->id() != id) throw std::logic_error(std::string("no window made for ") + windowName(id));
   w->loaded_ = true;
   loaded_.push_back(w);
   p.host.created(*w);
@@ -69,7 +54,7 @@ void App::unload(Window& window) {
   loaded_.erase(it);
   keep->loaded_ = false;
   keep->visible = false;
-  for (auto& c : keep->controls_)
+  for (Control* c : keep->controls_)
     if (c->kind == Kind::Timer) c->interval = 0;
   p.host.destroyed(*keep);
   if (depth_ > 0) graveyard_.push_back(std::move(keep));
@@ -81,19 +66,19 @@ std::vector<Window*> App::windows() const {
   return out;
 }
 
-void App::openChild(Window& parent, const std::string& child) {
+void App::openChild(Window& parent, WindowId child) {
   parent.enabled = false;
   hide(parent);
   Window& c = load(child);
   if (c.loaded()) show(c);
 }
 
-void App::showAlongside(const std::string& name) {
-  Window& w = load(name);
+void App::showAlongside(WindowId window) {
+  Window& w = load(window);
   if (w.loaded()) show(w);
 }
 
-void App::returnTo(Window& child, const std::string& parent, bool unloadChild) {
+void App::returnTo(Window& child, WindowId parent, bool unloadChild) {
   if (unloadChild)
     unload(child);
   else
@@ -118,7 +103,7 @@ bool App::event(const std::string& window, const std::string& control, const std
   Window* w = find(window);
   if (!w) return false;
   // A disabled control or window takes no clicks, whoever sends them.
-  if (eventName == "Click" && (!w->enabled || (w->has(control) && !w->ctl(control).enabled))) return false;
+  if (eventName == "Click" && (!w->enabled || !w->ctl(control).enabled)) return false;
   std::shared_ptr<Window> keep = w->shared_from_this();
   return keep->fire(control, eventName);
 }

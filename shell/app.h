@@ -1,52 +1,55 @@
-// The application: the one instance of each window, the window graph
-// (open as child, show alongside, the return steps), the message-box
-// convention and the end of the process.
+// The application's window graph: the one instance of each window, opening
+// as child, showing alongside, the return steps, the message-box convention
+// and the end of the process. It knows windows only through the factory it
+// is given, so no window's code is needed here.
 #pragma once
 
-#include <map>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
 #include "platform/window.h"
-#include "shell/texts.h"
 
 namespace kestrive {
 
-class App {
+using WindowFactory = std::function<std::shared_ptr<Window>(Shell&, WindowId)>;
+
+class App : public Shell {
  public:
-  explicit App(Platform& platform);
-  ~App();
+  App(Platform& platform, WindowFactory factory);
+  ~App() override;
 
   Platform& p;
 
   // Process start: loads the start-up window and shows it.
   void start();
 
-  // The loaded window of that name, or null.
-  Window* find(const std::string& name) const;
+  // The loaded window, or null. Names that are no window's throw.
+  Window* find(WindowId id) const;
+  Window* find(const std::string& name) const { return find(windowIdOf(name)); }
   template <class W>
   W* find(const std::string& name) const { return dynamic_cast<W*>(find(name)); }
   // Creates the window (running its load steps) when it is not loaded yet.
-  Window& load(const std::string& name);
+  Window& load(WindowId id);
+  Window& load(const std::string& name) { return load(windowIdOf(name)); }
   // Destroys the window with its state; the next use creates it afresh.
   void unload(Window& window);
   std::vector<Window*> windows() const;  // loaded ones, in creation order
 
+  Platform& platform() override { return p; }
+  int message(const std::string& text, MsgKind kind) override;
   void show(Window& w) { w.visible = true; }
-  void hide(Window& w) { w.visible = false; }
-  void openChild(Window& parent, const std::string& child);
-  void showAlongside(const std::string& name);
-  // Back, Ok or Cancel of a child: unload or hide it, bring the parent back.
-  void returnTo(Window& child, const std::string& parent, bool unloadChild);
-
-  [[noreturn]] void endProcess();
-  int message(const std::string& text, MsgKind kind);
-  bool ask(const std::string& text) { return message(text, MsgKind::Question) == mb::IdYes; }
+  void hide(Window& w) override { w.visible = false; }
+  void openChild(Window& parent, WindowId child) override;
+  void showAlongside(WindowId window) override;
+  void returnTo(Window& child, WindowId parent, bool unloadChild) override;
+  [[noreturn]] void endProcess() override;
 
   // Events from a toolkit or a test. A window unloaded by its own handler
-  // stays alive until the outermost event has returned.
+  // stays alive until the outermost event has returned. A window that is
+  // not loaded takes none; a name that is no window's or control's throws.
   bool click(const std::string& window, const std::string& control) { return event(window, control, "Click"); }
   bool tick(const std::string& window, const std::string& timer) { return event(window, timer, "Timer"); }
   bool event(const std::string& window, const std::string& control, const std::string& eventName);
@@ -55,7 +58,7 @@ class App {
 
  private:
   class Dispatch;
-  std::shared_ptr<Window> create(const std::string& name);
+  WindowFactory factory_;
   std::vector<std::shared_ptr<Window>> loaded_;
   std::vector<std::shared_ptr<Window>> graveyard_;
   int depth_ = 0;

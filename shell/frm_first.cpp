@@ -1,69 +1,55 @@
 #include "shell/frm_first.h"
 
-#include "shell/app.h"
+#include "platform/platform.h"
+#include "shell/texts.h"
 
 namespace kestrive {
 
-FrmFirst::FrmFirst(App& a) : Window(a, "frm_first") {
-  add(Kind::Button, "btn_c", "Computer", {}, "For computer only");
-  add(Kind::Button, "btn_rd", "Pen Drive", {}, "Example: pen drive, thum drive, etc");
-  add(Kind::Label, "lbl_V", {}, {}, "Click to download new version");
-  add(Kind::Label, "Label1", "Created by " + author_name, {}, "Press it");
-  add(Kind::Menu, "file_0", "File");
-  add(Kind::MenuEntry, "file_1", "Exit", "file_0");
-  add(Kind::Menu, "help_0", "Help");
-  add(Kind::MenuEntry, "h_iii", "Infomation About 'Virus Shortcut'", "help_0");
-  add(Kind::MenuEntry, "frmfist_htraa", "How To 'Run As Administrator'?", "help_0");
-  add(Kind::MenuEntry, "h_1xxx", "How To Use This Program?", "help_0");
-  add(Kind::Separator, "help_0a", "-", "help_0");
-  add(Kind::MenuEntry, "help_his", "History", "help_0");
-  add(Kind::MenuEntry, "help_3", "Update", "help_0");
-  add(Kind::MenuEntry, "help_d", "Download new version", "help_0");
-  add(Kind::Separator, "help_0b", "-", "help_0");
-  add(Kind::MenuEntry, "help_comment", "Comment About This Program", "help_0");
-  add(Kind::MenuEntry, "help_2", "About", "help_0");
-
-  on("btn_rd_Click", [this] { btn_rd_Click(); });
-  on("btn_c_Click", [this] { btn_c_Click(); });
-  on("file_1_Click", [this] { file_1_Click(); });
-  on("h_iii_Click", [this] { h_iii_Click(); });
-  on("h_1xxx_Click", [this] { h_1xxx_Click(); });
-  on("frmfist_htraa_Click", [this] { frmfist_htraa_Click(); });
-  on("help_his_Click", [this] { help_his_Click(); });
-  on("help_d_Click", [this] { help_d_Click(); });
-  on("help_comment_Click", [this] { help_comment_Click(); });
-  on("help_2_Click", [this] { help_2_Click(); });
-  on("lbl_V_Click", [this] { lbl_V_Click(); });
-  on("Label1_Click", [this] { Label1_Click(); });
+FrmFirst::FrmFirst(Shell& shell) : Window(shell, WindowId::First) {
+  Label1.caption = "Created by " + author_name;
+  btn_c.accessKey = 'C';
+  btn_rd.accessKey = 'P';
+  // No way back: leaving the start-up window ends the process, which a stray Esc must never do.
+  bind(btn_rd, &FrmFirst::btn_rd_Click);
+  bind(btn_c, &FrmFirst::btn_c_Click);
+  bind(file_1, &FrmFirst::file_1_Click);
+  bind(h_iii, &FrmFirst::h_iii_Click);
+  bind(h_1xxx, &FrmFirst::h_1xxx_Click);
+  bind(frmfist_htraa, &FrmFirst::frmfist_htraa_Click);
+  bind(help_his, &FrmFirst::help_his_Click);
+  bind(help_d, &FrmFirst::help_d_Click);
+  bind(help_comment, &FrmFirst::help_comment_Click);
+  bind(help_2, &FrmFirst::help_2_Click);
+  bind(lbl_V, &FrmFirst::lbl_V_Click);
+  bind(Label1, &FrmFirst::Label1_Click);
 }
 
 void FrmFirst::Form_Load() {
   title = windowTitle("");
-  ctl("lbl_V").caption = "v" + app_version;
-  ctl("help_3").enabled = false;
-  Platform& p = app().p;
-  if (p.env.previousInstance()) app().endProcess();
+  lbl_V.caption = "v" + app_version;
+  help_3.enabled = false;
+  if (p().env.previousInstance()) shell().endProcess();
   // Only the working directory counts, never the search path.
-  if (!p.fs.exists("pskill.exe")) {
-    if (app().ask(msg::DownloadQuestion)) p.ui.openUrl(url_download);
-    ctl("btn_c").enabled = false;
+  if (!p().fs.exists("pskill.exe")) {
+    if (shell().ask(msg::DownloadQuestion)) p().ui.openUrl(url_download);
+    btn_c.enabled = false;
   }
 }
 
-void FrmFirst::Form_Unload() { app().endProcess(); }
-void FrmFirst::file_1_Click() { app().endProcess(); }
+void FrmFirst::Form_Unload() { shell().endProcess(); }
+void FrmFirst::file_1_Click() { shell().endProcess(); }
 
-void FrmFirst::btn_rd_Click() { app().openChild(*this, "frm_rd"); }
-void FrmFirst::btn_c_Click() { app().openChild(*this, "frm_c"); }
+void FrmFirst::btn_rd_Click() { shell().openChild(*this, WindowId::Removable); }
+void FrmFirst::btn_c_Click() { shell().openChild(*this, WindowId::Computer); }
 
-void FrmFirst::h_iii_Click() { app().p.ui.openUrl(url_article); }
-void FrmFirst::h_1xxx_Click() { app().p.ui.openUrl(url_guide); }
-void FrmFirst::help_d_Click() { app().p.ui.openUrl(url_download); }
-void FrmFirst::help_comment_Click() { app().p.ui.openUrl(url_product); }
+void FrmFirst::h_iii_Click() { p().ui.openUrl(url_article); }
+void FrmFirst::h_1xxx_Click() { p().ui.openUrl(url_guide); }
+void FrmFirst::help_d_Click() { p().ui.openUrl(url_download); }
+void FrmFirst::help_comment_Click() { p().ui.openUrl(url_product); }
 void FrmFirst::lbl_V_Click() { help_d_Click(); }
-void FrmFirst::Label1_Click() { app().p.ui.openUrl(url_social); }
-void FrmFirst::frmfist_htraa_Click() { app().showAlongside("frm_help"); }
-void FrmFirst::help_his_Click() { app().openChild(*this, "frm_h"); }
-void FrmFirst::help_2_Click() { app().openChild(*this, "frm_about"); }
+void FrmFirst::Label1_Click() { p().ui.openUrl(url_social); }
+void FrmFirst::frmfist_htraa_Click() { shell().showAlongside(WindowId::Help); }
+void FrmFirst::help_his_Click() { shell().openChild(*this, WindowId::History); }
+void FrmFirst::help_2_Click() { shell().openChild(*this, WindowId::About); }
 
 }  // namespace kestrive

@@ -3,7 +3,8 @@
 #include <utility>
 #include <vector>
 
-#include "shell/app.h"
+#include "platform/platform.h"
+#include "shell/texts.h"
 
 namespace kestrive {
 
@@ -63,48 +64,44 @@ std::string releaseHistory() {
   return out;
 }
 
-FrmHelp::FrmHelp(App& a) : Window(a, "frm_help") {
-  add(Kind::Frame, "frmeeddf", "How To 'Run As Administrator'?");
-  add(Kind::Picture, "Picturedcd", {}, "frmeeddf");
-  add(Kind::Button, "btn_ok", "Back");
-  on("btn_ok_Click", [this] { btn_ok_Click(); });
+FrmHelp::FrmHelp(Shell& shell) : Window(shell, WindowId::Help) {
+  btn_ok.accessKey = 'B';
+  escape = &btn_ok;
+  bind(btn_ok, &FrmHelp::btn_ok_Click);
 }
 void FrmHelp::Form_Load() { title = windowTitle("How To 'Run As Administrator'? | "); }
-void FrmHelp::btn_ok_Click() { app().hide(*this); }
+void FrmHelp::btn_ok_Click() { shell().hide(*this); }
 
-FrmH::FrmH(App& a) : Window(a, "frm_h") {
-  add(Kind::Text, "txt1", releaseHistory()).enabled = true;
-  add(Kind::Button, "btn_k", "Ok");
-  on("btn_k_Click", [this] { btn_k_Click(); });
+FrmH::FrmH(Shell& shell) : Window(shell, WindowId::History) {
+  btn_k.accessKey = 'O';
+  escape = &btn_k;
+  bind(btn_k, &FrmH::btn_k_Click);
 }
 void FrmH::Form_Load() { title = windowTitle("History | "); }
-void FrmH::btn_k_Click() { app().returnTo(*this, "frm_first", false); }
+void FrmH::btn_k_Click() { shell().returnTo(*this, WindowId::First, false); }
 
-FrmAbout::FrmAbout(App& a) : Window(a, "frm_about") {
+FrmAbout::FrmAbout(Shell& shell) : Window(shell, WindowId::About) {
   title = "About";
-  add(Kind::Picture, "Image1");
-  add(Kind::Label, "lbl_version", "Version");
-  add(Kind::Label, "lbl_0", "Name");
-  add(Kind::Label, "Label2", author_name);
-  add(Kind::Label, "Label1", url_social);
-  add(Kind::Button, "btn_ok", "Ok");
-  on("btn_ok_Click", [this] { btn_ok_Click(); });
-  on("Label1_Click", [this] { app().p.ui.openUrl(url_social); });
-  on("Label2_Click", [this] { app().p.ui.openUrl(url_social); });
-  on("lbl_0_Click", [this] { app().p.ui.openUrl(url_site); });
-  on("lbl_version_Click", [this] { app().p.ui.openUrl(url_download); });
+  Label2.caption = author_name;
+  Label1.caption = url_social;
+  btn_ok.accessKey = 'O';
+  escape = &btn_ok;
+  bind(btn_ok, &FrmAbout::btn_ok_Click);
+  bind(Label1, &FrmAbout::Label1_Click);
+  bind(Label2, &FrmAbout::Label2_Click);
+  bind(lbl_0, &FrmAbout::lbl_0_Click);
+  bind(lbl_version, &FrmAbout::lbl_version_Click);
 }
 void FrmAbout::Form_Load() {
-  ctl("lbl_version").caption = "v" + app_version;
-  ctl("lbl_0").caption = app_name;
+  lbl_version.caption = "v" + app_version;
+  lbl_0.caption = app_name;
 }
-void FrmAbout::btn_ok_Click() { app().returnTo(*this, "frm_first", false); }
+void FrmAbout::btn_ok_Click() { shell().returnTo(*this, WindowId::First, false); }
+void FrmAbout::Label1_Click() { p().ui.openUrl(url_social); }
+void FrmAbout::Label2_Click() { p().ui.openUrl(url_social); }
+void FrmAbout::lbl_0_Click() { p().ui.openUrl(url_site); }
+void FrmAbout::lbl_version_Click() { p().ui.openUrl(url_download); }
 
-FrmU::FrmU(App& a) : Window(a, "frm_u") {
-  title = "Update";
-  add(Kind::Button, "btn_k", "Done");
-}
-
-FrmOp::FrmOp(App& a) : Window(a, "frm_op") {}
+FrmU::FrmU(Shell& shell) : Window(shell, WindowId::Update) { title = "Update"; }
 
 }  // namespace kestrive

@@ -52,7 +52,4 @@ inline const char* const NoSubkey = "Unable to open a subkey";
 inline const char* const OpenKeyErrorPrefix = "Error RegOpenKeyEx for ";
 }  // namespace msg
 
-// Message kinds: icon and buttons as the platform's flags.
-enum class MsgKind : unsigned { Question = 0x24, Information = 0x40, Error = 0x10, Warning = 0x30, Plain = 0x00 };
-
 }  // namespace kestrive

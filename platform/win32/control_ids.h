@@ -93,13 +93,13 @@ inline constexpr ControlId kControlIds[] = {
     {"frm_u", "btn_k", IDC_frm_u_btn_k},
 };
 
-struct WindowId {
+struct DialogId {
   const char* window;
   int dialog;
   int menu;
 };
 
-inline constexpr WindowId kWindowIds[] = {
+inline constexpr DialogId kWindowIds[] = {
     {"frm_first", IDD_frm_first, IDM_frm_first},
     {"frm_rd", IDD_frm_rd, IDM_frm_rd},
     {"frm_c", IDD_frm_c, IDM_frm_c},

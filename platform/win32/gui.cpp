@@ -14,58 +14,23 @@ namespace kestrive::win32 {
 
 namespace {
 
-const WindowId* windowIdOf(const std::string& name) {
-  for (const WindowId& w : kWindowIds)
+const DialogId* dialogOf(const std::string& name) {
+  for (const DialogId& w : kWindowIds)
     if (name == w.window) return &w;
   return nullptr;
 }
 
-// Access keys: the letter of a caption that Alt (or the letter alone) presses.
-// Only buttons and check boxes whose first letter starts no other button,
-// check box or menu-bar title of the window get one; repeated captions
-// ("Refresh", "Delete", ...) and shared letters get none, so no key is ever
-// ambiguous. The caption itself stays as it is; the letter is only underlined.
-struct AccessKey {
-  const char* window;
-  const char* control;
-  char letter;
-};
-constexpr AccessKey kAccessKeys[] = {
-    {"frm_first", "btn_c", 'C'},   {"frm_first", "btn_rd", 'P'}, {"frm_rd", "chkAD", 'A'},
-    {"frm_rd", "btn_x", 'B'},      {"frm_c", "btn_x", 'B'},      {"frm_RM", "chk_DCMD", 'D'},
-    {"frm_RM", "btn_okk", 'O'},    {"frm_RM", "btn_zx", 'C'},    {"frm_help", "btn_ok", 'B'},
-    {"frm_h", "btn_k", 'O'},       {"frm_about", "btn_ok", 'O'},
-};
-
-// The button that is each window's way back (Back, Cancel or Ok); Esc presses
-// it. The start-up window has none: leaving it ends the process, which a stray
-// Esc must never do.
-struct WayOut {
-  const char* window;
-  const char* control;
-};
-constexpr WayOut kWaysOut[] = {
-    {"frm_rd", "btn_x"}, {"frm_c", "btn_x"}, {"frm_RM", "btn_zx"}, {"frm_help", "btn_ok"},
-    {"frm_h", "btn_k"},  {"frm_about", "btn_ok"},
-};
-
-const char* wayOutOf(const std::string& window) {
-  for (const WayOut& w : kWaysOut)
-    if (window == w.window) return w.control;
-  return nullptr;
-}
-
 // The text a button, check box or frame shows for a caption: an '&' of the
-// caption is doubled so that it shows as itself, and the access key is marked.
-std::wstring shownCaption(const std::string& window, const Control& c) {
+// caption is doubled so that it shows as itself, and the control's access
+// key is marked (only underlined: the caption stays as it is).
+std::wstring shownCaption(const Control& c) {
   std::wstring text;
   for (wchar_t ch : widen(c.caption)) {
     if (ch == L'&') text += L'&';
     text += ch;
   }
-  for (const AccessKey& k : kAccessKeys) {
-    if (window != k.window || c.name != k.control) continue;
-    size_t at = text.find(static_cast<wchar_t>(k.letter));
+  if (c.accessKey) {
+    size_t at = text.find(static_cast<wchar_t>(c.accessKey));
     if (at != std::wstring::npos && (at == 0 || text[at - 1] != L'&')) text.insert(at, 1, L'&');
   }
   return text;
@@ -114,7 +79,7 @@ Gui::Shown* Gui::byHwnd(HWND h) {
 }
 
 void Gui::created(Window& w) {
-  const WindowId* ids = windowIdOf(w.name());
+  const DialogId* ids = dialogOf(w.name());
   if (!ids) return;
   HWND hwnd = CreateDialogParamW(instance_, MAKEINTRESOURCEW(ids->dialog), nullptr, dialogProc,
                                  reinterpret_cast<LPARAM>(this));
@@ -229,9 +194,9 @@ void Gui::syncWindow(Shown& s) {
     s.title = w.title;
   }
   for (const auto& c : w.controls()) {
-    auto id = s.ids.find(c.get());
+    auto id = s.ids.find(c);
     if (id == s.ids.end()) continue;
-    syncControl(s, *c, id->second, s.mirrors[c.get()]);
+    syncControl(s, *c, id->second, s.mirrors[c]);
   }
   // While a message box is up every window stays disabled.
   if (modal_ == 0 && (!s.enabled || *s.enabled != w.enabled)) {
@@ -243,15 +208,15 @@ void Gui::syncWindow(Shown& s) {
     if (w.visible) SetForegroundWindow(s.hwnd);
     s.visible = w.visible;
   }
-  if (!w.focus.empty() && w.has(w.focus)) {
-    auto id = s.ids.find(&w.ctl(w.focus));
+  if (w.focus) {
+    auto id = s.ids.find(w.focus);
     HWND h = id == s.ids.end() ? nullptr : GetDlgItem(s.hwnd, id->second);
     if (h && IsWindowVisible(h) && IsWindowEnabled(h)) {
       SendMessageW(s.hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(h), TRUE);
       s.lastFocus = h;
     }
   }
-  w.focus.clear();
+  w.focus = nullptr;
 }
 
 void Gui::syncControl(Shown& s, Control& c, int id, Mirror& m) {
@@ -283,7 +248,7 @@ void Gui::syncControl(Shown& s, Control& c, int id, Mirror& m) {
     // An empty model caption keeps the resource's own text (pictures, frames without one).
     if (!c.caption.empty() || !first) {
       const bool prefixed = c.kind == Kind::Button || c.kind == Kind::Check || c.kind == Kind::Frame;
-      SetWindowTextW(h, prefixed ? shownCaption(s.model->name(), c).c_str() : widen(c.caption).c_str());
+      SetWindowTextW(h, prefixed ? shownCaption(c).c_str() : widen(c.caption).c_str());
     }
     m.caption = c.caption;
   }
@@ -389,7 +354,7 @@ INT_PTR Gui::handle(Shown& s, UINT msg, WPARAM wp, LPARAM lp) {
       const int code = HIWORD(wp);
       if (id == IDCANCEL && lp == 0) {
         // Esc: exactly what the window's Back, Cancel or Ok button does.
-        if (const char* way = wayOutOf(s.model->name())) dispatch(s, way, "Click");
+        if (const Control* way = s.model->escape) dispatch(s, way->name, "Click");
         return TRUE;
       }
       if (id == IDOK && lp == 0) {

@@ -4,7 +4,7 @@
 
 #include "platform/win32/gui.h"
 #include "platform/win32/os.h"
-#include "shell/app.h"
+#include "app/kestrive.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   INITCOMMONCONTROLSEX icc{};
@@ -19,7 +19,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   win32::Win32Env env;
   win32::Gui gui(instance);
   Platform platform{fs, reg, proc, gui, clock, env, gui};
-  App app(platform);
+  Kestrive app(platform);
   gui.attach(app);
   app.start();
   gui.sync();

@@ -9,10 +9,12 @@
 #include <vector>
 
 #include "computer/cleaner.h"
+#include "computer/processes.h"
 #include "computer/command_line.h"
 #include "computer/frm_c.h"
 #include "platform/fake/fake_platform.h"
-#include "shell/app.h"
+#include "app/kestrive.h"
+#include "shell/texts.h"
 
 using namespace kestrive;
 
@@ -43,7 +45,7 @@ std::string inUse(const std::string& path) {
 class ComputerBase : public ::testing::Test {
  protected:
   fake::FakePlatform f;
-  App app{f.platform};
+  Kestrive app{f.platform};
 
   void SetUp() override {
     // One yield per one-second wait, so waits show up in the log.
@@ -101,7 +103,7 @@ class ComputerBase : public ::testing::Test {
 // A machine of its own for each row of a table.
 struct Fresh {
   fake::FakePlatform f;
-  App app{f.platform};
+  Kestrive app{f.platform};
   Fresh() { f.clock.step = 500; }
   void file(const std::string& path) { f.fs.addFile(path); }
   void value(const std::string& name, const std::string& data, uint32_t type = regtype::Sz) {

@@ -10,7 +10,8 @@
 #include "platform/fake/fake_platform.h"
 #include "policy/frm_rm.h"
 #include "policy/function.h"
-#include "shell/app.h"
+#include "app/kestrive.h"
+#include "shell/texts.h"
 
 using namespace kestrive;
 
@@ -237,7 +238,7 @@ TEST(PolicyProcedures, RefusedMachineWritesCostOnlyThemselves) {
 
 struct Manager {
   fake::FakePlatform f;
-  App app{f.platform};
+  Kestrive app{f.platform};
   Manager() {
     app.start();
     app.click("frm_first", "btn_c");

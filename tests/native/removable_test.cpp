@@ -15,7 +15,8 @@
 #include "platform/fake/fake_platform.h"
 #include "removable/frm_rd.h"
 #include "removable/root_entries.h"
-#include "shell/app.h"
+#include "app/kestrive.h"
+#include "shell/texts.h"
 
 using namespace kestrive;
 
@@ -42,7 +43,7 @@ struct RootEntry {
 
 struct Machine {
   fake::FakePlatform f;
-  App app{f.platform};
+  Kestrive app{f.platform};
 
   void put(const std::string& root, const std::vector<RootEntry>& entries) {
     f.fs.addDrive(root);
@@ -183,7 +184,7 @@ TEST(RemovableDiscovery, RefreshRebuildsDrivesResetsControlsAndEmptiesLists) {
   // Listed from a device no longer chosen, they would be deleted elsewhere.
   EXPECT_TRUE(m.list("lst_dir").empty());
   EXPECT_TRUE(m.list("lst_dir_2").empty());
-  EXPECT_EQ(rd.focus, "cmb_rd");
+  EXPECT_EQ(rd.focus, &rd.cmb_rd);
   m.tick();
   EXPECT_FALSE(rd.ctl("btn_scan").enabled);
 }
@@ -560,7 +561,7 @@ struct FlakyMachine {
   fake::FakePlatform f;
   FlakyListingFs fs{f.fs};
   Platform platform{fs, f.reg, f.proc, f.ui, f.clock, f.env, f.host};
-  App app{platform};
+  Kestrive app{platform};
 };
 
 }  // namespace
@@ -991,7 +992,7 @@ TEST(RemovableDelete, SuccessIsJudgedByThePathBeingGoneNotByTheCall) {
   fake::FakePlatform f;
   LyingDeleteFs fs{f.fs};
   Platform platform{fs, f.reg, f.proc, f.ui, f.clock, f.env, f.host};
-  App app{platform};
+  Kestrive app{platform};
   f.fs.addFile("E:\\a.lnk");
   app.start();
   app.click("frm_first", "btn_rd");

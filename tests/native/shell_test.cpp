@@ -2,16 +2,17 @@
 #include <gtest/gtest.h>
 
 #include "platform/fake/fake_platform.h"
-#include "shell/app.h"
+#include "app/kestrive.h"
+#include "shell/texts.h"
 #include "shell/info_windows.h"
 
 using namespace kestrive;
 
 namespace {
 
-struct Shell : ::testing::Test {
+struct ShellWindows : ::testing::Test {
   fake::FakePlatform f;
-  App app{f.platform};
+  Kestrive app{f.platform};
 
   Window& win(const std::string& name) {
     Window* w = app.find(name);
@@ -33,7 +34,7 @@ struct Shell : ::testing::Test {
 
 }  // namespace
 
-TEST_F(Shell, StartUpWithToolShowsNoMessageAndBothCleaners) {
+TEST_F(ShellWindows, StartUpWithToolShowsNoMessageAndBothCleaners) {
   app.start();
   Window& first = win("frm_first");
   EXPECT_EQ(first.title, "Kestrive v3.0");
@@ -55,7 +56,7 @@ struct ToolCase {
 // Named rows instead of byte dumps in the test listing.
 void PrintTo(const ToolCase& c, std::ostream* os) { *os << c.name; }
 
-class ShellToolTest : public Shell, public ::testing::WithParamInterface<ToolCase> {};
+class ShellToolTest : public ShellWindows, public ::testing::WithParamInterface<ToolCase> {};
 
 TEST_P(ShellToolTest, MissingToolAsksAndDisablesComputer) {
   const ToolCase& c = GetParam();
@@ -94,7 +95,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, ShellToolTest,
                                            ToolCase{"ToolElsewhereYes", false, mb::IdYes, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(Shell, SecondInstanceEndsSilentlyWithoutToolTest) {
+TEST_F(ShellWindows, SecondInstanceEndsSilentlyWithoutToolTest) {
   f.env.previous = true;
   f.fs.remove("C:\\Kestrive\\pskill.exe");
   EXPECT_TRUE(ends([&] { app.start(); }));
@@ -104,7 +105,7 @@ TEST_F(Shell, SecondInstanceEndsSilentlyWithoutToolTest) {
   EXPECT_TRUE(first == nullptr || !first->visible);
 }
 
-TEST_F(Shell, MenusHoldTheirEntriesInOrder) {
+TEST_F(ShellWindows, MenusHoldTheirEntriesInOrder) {
   app.start();
   std::vector<std::pair<std::string, std::string>> help;
   for (const auto& c : win("frm_first").controls())
@@ -125,7 +126,7 @@ TEST_F(Shell, MenusHoldTheirEntriesInOrder) {
   EXPECT_EQ(win("frm_first").ctl("file_1").caption, "Exit");
 }
 
-TEST_F(Shell, ControlsCarryTheirTips) {
+TEST_F(ShellWindows, ControlsCarryTheirTips) {
   app.start();
   Window& first = win("frm_first");
   EXPECT_EQ(first.ctl("btn_c").tip, "For computer only");
@@ -135,7 +136,7 @@ TEST_F(Shell, ControlsCarryTheirTips) {
   EXPECT_EQ(first.ctl("Label1").caption.rfind("Created by", 0), 0u);
 }
 
-TEST_F(Shell, EveryWindowTitleFollowsTheRule) {
+TEST_F(ShellWindows, EveryWindowTitleFollowsTheRule) {
   app.start();
   const std::vector<std::pair<std::string, std::string>> titles = {
       {"frm_rd", "Pen Drive | Kestrive v3.0"},
@@ -156,7 +157,7 @@ struct ChildCase {
 
 void PrintTo(const ChildCase& c, std::ostream* os) { *os << c.opener << " -> " << c.child << " -> " << c.way; }
 
-class ShellChildTest : public Shell, public ::testing::WithParamInterface<ChildCase> {};
+class ShellChildTest : public ShellWindows, public ::testing::WithParamInterface<ChildCase> {};
 
 TEST_P(ShellChildTest, ChildReturnsToAnEnabledStartUpWindow) {
   const ChildCase& c = GetParam();
@@ -198,7 +199,7 @@ INSTANTIATE_TEST_SUITE_P(
       return std::string(info.param.child) + "_" + (std::string(info.param.way) == "close" ? "closebox" : info.param.way);
     });
 
-TEST_F(Shell, CleanerReturnEmptiesItsListsAndUnloads) {
+TEST_F(ShellWindows, CleanerReturnEmptiesItsListsAndUnloads) {
   app.start();
   app.click("frm_first", "btn_rd");
   win("frm_rd").ctl("lst_dir").add("setup.exe");
@@ -210,7 +211,7 @@ TEST_F(Shell, CleanerReturnEmptiesItsListsAndUnloads) {
   EXPECT_TRUE(win("frm_rd").ctl("lst_dir_2").items.empty());
 }
 
-TEST_F(Shell, RegistryManagerReturnsToComputerAsItWasLeft) {
+TEST_F(ShellWindows, RegistryManagerReturnsToComputerAsItWasLeft) {
   app.start();
   app.click("frm_first", "btn_c");
   Window& c = win("frm_c");
@@ -236,7 +237,7 @@ TEST_F(Shell, RegistryManagerReturnsToComputerAsItWasLeft) {
   EXPECT_EQ(creations("frm_RM"), 3);
 }
 
-TEST_F(Shell, ExitEndsTheProcessFromEveryWindow) {
+TEST_F(ShellWindows, ExitEndsTheProcessFromEveryWindow) {
   const std::vector<std::pair<std::vector<std::pair<std::string, std::string>>, std::pair<std::string, std::string>>>
       cases = {
           {{}, {"frm_first", "file_1"}},
@@ -246,7 +247,7 @@ TEST_F(Shell, ExitEndsTheProcessFromEveryWindow) {
       };
   for (const auto& [steps, exit] : cases) {
     fake::FakePlatform fp;
-    App a(fp.platform);
+    Kestrive a(fp.platform);
     a.start();
     for (const auto& [w, c] : steps) a.click(w, c);
     try {
@@ -262,14 +263,14 @@ TEST_F(Shell, ExitEndsTheProcessFromEveryWindow) {
   }
 }
 
-TEST_F(Shell, ClosingStartUpWindowEndsEvenWithHelpOpen) {
+TEST_F(ShellWindows, ClosingStartUpWindowEndsEvenWithHelpOpen) {
   app.start();
   app.click("frm_first", "frmfist_htraa");
   EXPECT_TRUE(win("frm_help").visible);
   EXPECT_TRUE(ends([&] { app.close("frm_first"); }));
 }
 
-TEST_F(Shell, HelpWindowShownAlongsideOnceAndOnlyHiddenByBack) {
+TEST_F(ShellWindows, HelpWindowShownAlongsideOnceAndOnlyHiddenByBack) {
   app.start();
   app.click("frm_first", "frmfist_htraa");
   app.click("frm_first", "frmfist_htraa");
@@ -282,7 +283,7 @@ TEST_F(Shell, HelpWindowShownAlongsideOnceAndOnlyHiddenByBack) {
   EXPECT_TRUE(win("frm_first").visible);
 }
 
-TEST_F(Shell, HelpFromRegistryManagerOutlivesIt) {
+TEST_F(ShellWindows, HelpFromRegistryManagerOutlivesIt) {
   app.start();
   app.click("frm_first", "btn_c");
   app.click("frm_c", "ex_fReg");
@@ -296,7 +297,7 @@ TEST_F(Shell, HelpFromRegistryManagerOutlivesIt) {
   EXPECT_TRUE(win("frm_c").visible);
 }
 
-TEST_F(Shell, LinksOpenTheirAddresses) {
+TEST_F(ShellWindows, LinksOpenTheirAddresses) {
   app.start();
   const std::vector<std::pair<std::string, std::string>> links = {
       {"h_iii", url_site + "/x/index.php?option=com_content&view=article&id=5&Itemid=12"},
@@ -322,7 +323,7 @@ TEST_F(Shell, LinksOpenTheirAddresses) {
   EXPECT_EQ(url_site.back() == '/', false);
 }
 
-TEST_F(Shell, AboutWindowSetsItsLabelsAtLoad) {
+TEST_F(ShellWindows, AboutWindowSetsItsLabelsAtLoad) {
   app.start();
   app.click("frm_first", "help_2");
   EXPECT_EQ(win("frm_about").ctl("lbl_version").caption, "v3.0");
@@ -330,7 +331,7 @@ TEST_F(Shell, AboutWindowSetsItsLabelsAtLoad) {
   EXPECT_EQ(win("frm_about").title, "About");
 }
 
-TEST_F(Shell, NeverOpenedWindowsExist) {
+TEST_F(ShellWindows, NeverOpenedWindowsExist) {
   EXPECT_EQ(app.load("frm_u").title, "Update");
   EXPECT_EQ(win("frm_u").ctl("btn_k").caption, "Done");
   EXPECT_EQ(app.load("frm_op").title, "");
@@ -355,7 +356,7 @@ TEST(ShellHistory, TextByteForByte) {
   EXPECT_EQ(releaseHistory(), expected);
 }
 
-TEST_F(Shell, MessagesCarryTheTitleAndTheKindsFlags) {
+TEST_F(ShellWindows, MessagesCarryTheTitleAndTheKindsFlags) {
   const std::vector<std::pair<MsgKind, uint32_t>> kinds = {
       {MsgKind::Question, 0x24}, {MsgKind::Information, 0x40}, {MsgKind::Error, 0x10},
       {MsgKind::Warning, 0x30}, {MsgKind::Plain, 0x00}};
@@ -370,7 +371,7 @@ TEST_F(Shell, MessagesCarryTheTitleAndTheKindsFlags) {
   EXPECT_TRUE(app.ask("q"));
 }
 
-TEST_F(Shell, WindowUnloadedByItsOwnHandlerStaysUsableUntilTheEventEnds) {
+TEST_F(ShellWindows, WindowUnloadedByItsOwnHandlerStaysUsableUntilTheEventEnds) {
   app.start();
   app.click("frm_first", "btn_rd");
   // While a message box of frm_rd is open the user goes Back.

@@ -48,7 +48,8 @@
 #include "platform/platform.h"
 #include "platform/win32/os.h"
 #include "removable/frm_rd.h"
-#include "shell/app.h"
+#include "app/kestrive.h"
+#include "shell/texts.h"
 
 using namespace kestrive;
 
@@ -1380,7 +1381,7 @@ int runRow(size_t index, const std::wstring& reportPath) {
   win32::Win32Env env;
   NoHost windows;
   Platform p{fs, reg, proc, ui, clock, env, windows};
-  App app(p);
+  Kestrive app(p);
   Drive d{app, r, fs, ui};
   rows().at(index).drive(d);
   r.put({"end"});

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "computer/cleaner.h"
+#include "computer/processes.h"
 #include "computer/command_line.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/win32/os.h"
