@@ -10,7 +10,19 @@ add_library(kestrive_win32 STATIC ${KESTRIVE_WIN32_SOURCES})
 target_compile_definitions(kestrive_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 target_link_libraries(kestrive_win32 PUBLIC kestrive_logic ${KESTRIVE_SYSTEM_LIBS})
 
+# The manifest names the processor the exe is built for; Windows refuses to
+# start an exe whose manifest names another.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+  set(KESTRIVE_MANIFEST_ARCH x86)
+else()
+  set(KESTRIVE_MANIFEST_ARCH amd64)
+endif()
+configure_file(platform/win32/kestrive.manifest.in ${CMAKE_BINARY_DIR}/manifest/kestrive.manifest @ONLY)
+set_source_files_properties(platform/win32/kestrive.rc PROPERTIES
+  OBJECT_DEPENDS ${CMAKE_BINARY_DIR}/manifest/kestrive.manifest)
+
 add_executable(kestrive WIN32 platform/win32/main.cpp platform/win32/kestrive.rc)
+target_include_directories(kestrive PRIVATE ${CMAKE_BINARY_DIR}/manifest)
 target_link_libraries(kestrive PRIVATE kestrive_win32)
 # Stripped: the product ships without symbols, a third smaller.
 target_link_options(kestrive PRIVATE ${KESTRIVE_STATIC_LINK} -municode -s)
