@@ -47,6 +47,11 @@ if(KESTRIVE_WIN32_I686_BUILD)
     set_tests_properties(wine.registry-views PROPERTIES TIMEOUT 900 RUN_SERIAL TRUE)
   endif()
 endif()
+# Two builds in different folders give the same bytes.
+if(KESTRIVE_WIN32_BUILD OR KESTRIVE_WIN32_I686_BUILD)
+  add_test(NAME build.reproducible COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/reproducible.sh)
+  set_tests_properties(build.reproducible PROPERTIES TIMEOUT 1800 RUN_SERIAL TRUE)
+endif()
 
 # Native tests run with the address and undefined-behaviour checkers, so a
 # handler that touches a window after it was unloaded fails loudly.

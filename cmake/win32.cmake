@@ -2,6 +2,12 @@
 # test tools, all static so that they need no DLL beyond Windows' own.
 enable_language(RC)
 set(KESTRIVE_STATIC_LINK -static -static-libgcc -static-libstdc++)
+
+# Reproducible: the same sources give the same bytes in any folder. No time
+# stamp in the PE header, no source or build folder in the code (__FILE__,
+# debug information); windres and ar write none of their own.
+add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
+add_link_options(-Wl,--no-insert-timestamp)
 set(KESTRIVE_SYSTEM_LIBS comctl32 shlwapi userenv advapi32 shell32 gdi32 user32 kernel32 ole32 uuid)
 
 file(GLOB KESTRIVE_WIN32_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp)
