@@ -1,13 +1,11 @@
 #!/usr/bin/env bash
 # Two builds of the same sources in different folders give byte-identical
-# exes. For each architecture the sources are copied into two temporary
-# folders of different names and depths, each copy is configured and its
-# product exe built there, and the two exes are compared with cmp.
-#
-#   tests/reproducible.sh [x86_64|i686 ...]   both architectures by default
+# exes and release archives. The sources are copied into two temporary
+# folders of different names and depths, tools/release.sh builds both exes
+# and the archives in each copy, and the two copies' results are compared
+# with cmp.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-[ $# -gt 0 ] || set -- x86_64 i686
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/kestrive-reproducible.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
@@ -16,27 +14,16 @@ for src in "${copies[@]}"; do
   mkdir -p "$src"
   tar -C "$root" --exclude=./build --exclude=./dist --exclude=./bench/out --exclude=./.git -cf - . |
     tar -C "$src" -xf -
+  "$src/tools/release.sh" >/dev/null
 done
 
 status=0
-for arch in "$@"; do
-  case "$arch" in
-    x86_64) toolchain=mingw-w64 ;;
-    i686) toolchain=mingw-w64-i686 ;;
-    *) echo "reproducible: unknown architecture $arch" >&2; exit 2 ;;
-  esac
-  exes=()
-  for src in "${copies[@]}"; do
-    build="$src/build-$arch"
-    cmake -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE="$src/cmake/$toolchain.cmake" >/dev/null
-    ninja -C "$build" kestrive >/dev/null
-    exes+=("$build/kestrive.exe")
-  done
-  if cmp "${exes[0]}" "${exes[1]}"; then
-    echo "$arch: identical, $(stat -c %s "${exes[0]}") bytes, sha256 $(sha256sum "${exes[0]}" | cut -d' ' -f1)"
+a="${copies[0]}" b="${copies[1]}"
+for file in build/win32/kestrive.exe build/win32-i686/kestrive.exe $(cd "$a" && ls dist/*); do
+  if cmp "$a/$file" "$b/$file"; then
+    echo "$file: identical, $(stat -c %s "$a/$file") bytes, sha256 $(sha256sum "$a/$file" | cut -d' ' -f1)"
   else
-    echo "$arch: the two builds differ" >&2
+    echo "$file: the two builds differ" >&2
     status=1
   fi
 done
