@@ -2,7 +2,7 @@
 # Runs every benchmark once and writes their figures to docs/performance.md:
 # the Pen Drive Scan against attrib on the same root (bench/scan.sh), the
 # Computer window's Run-entry scan (bench/runkey.sh), the start-up time
-# (bench/startup.sh) and the size and imports of kestrive.exe. Raw outputs
+# (bench/startup.sh) and the size and imports of both kestrive.exe builds. Raw outputs
 # go to bench/out/. Takes a few minutes; a MISS does not fail it.
 #
 #   bench/report.sh        BENCH_ROUNDS=n for the rounds of the two scans (default 3)
@@ -29,31 +29,50 @@ echo "== Run-entry scan (bench/runkey.sh)"
 echo "== start-up (bench/startup.sh)"
 "$root/bench/startup.sh"
 
-echo "== kestrive.exe: size and imports"
-exe="$root/build/win32/kestrive.exe"
-size="$(stat -c %s "$exe")"
-stripped_tmp="$(mktemp)"
-x86_64-w64-mingw32-strip -o "$stripped_tmp" "$exe"
-stripped="$(stat -c %s "$stripped_tmp")"
-rm -f "$stripped_tmp"
-mapfile -t dlls < <(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p')
 # DLLs that every Windows installation carries in its system folder.
 windows_dlls=" advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ntdll.dll ole32.dll
   oleaut32.dll shell32.dll shlwapi.dll user32.dll userenv.dll uxtheme.dll version.dll ucrtbase.dll "
-foreign=()
-for d in "${dlls[@]}"; do
-  low="$(echo "$d" | tr 'A-Z' 'a-z')"
-  case "$low" in api-ms-win-*) continue ;; esac
-  case "$windows_dlls" in *" $low "*) ;; *) foreign+=("$d") ;; esac
+# The 32-bit exe has to fit old machines and slow downloads.
+i686_limit=$((3 * 1024 * 1024 / 2))
+size_rows=""
+for arch in x86_64 i686; do
+  case "$arch" in
+    x86_64) exe="$root/build/win32/kestrive.exe" bits=64 ;;
+    i686) exe="$root/build/win32-i686/kestrive.exe" bits=32 ;;
+  esac
+  echo "== $bits-bit kestrive.exe: size and imports"
+  KESTRIVE_TARGETS=kestrive KESTRIVE_ARCHS=$arch "$root/tools/build.sh" >/dev/null
+  size="$(stat -c %s "$exe")"
+  stripped_tmp="$(mktemp)"
+  $arch-w64-mingw32-strip -o "$stripped_tmp" "$exe"
+  stripped="$(stat -c %s "$stripped_tmp")"
+  rm -f "$stripped_tmp"
+  mapfile -t dlls < <($arch-w64-mingw32-objdump -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p')
+  foreign=()
+  for d in "${dlls[@]}"; do
+    low="$(echo "$d" | tr 'A-Z' 'a-z')"
+    case "$low" in api-ms-win-*) continue ;; esac
+    case "$windows_dlls" in *" $low "*) ;; *) foreign+=("$d") ;; esac
+  done
+  imports_verdict=PASS
+  [ "${#foreign[@]}" -eq 0 ] || imports_verdict=MISS
+  size_target="" size_verdict=""
+  if [ "$arch" = i686 ]; then
+    size_target="under 1.5 MiB ($i686_limit bytes)"
+    size_verdict=PASS
+    [ "$size" -lt "$i686_limit" ] || size_verdict=MISS
+  fi
+  {
+    echo "kestrive.exe ($arch): $size bytes ($stripped bytes stripped of symbols and debug information)"
+    [ -z "$size_target" ] || echo "target: $size_target: $size_verdict"
+    echo "imports: ${dlls[*]}"
+    echo "not Windows' own: ${foreign[*]:-none}"
+    echo "target: only Windows' own DLLs: $imports_verdict"
+  } | tee "$out_dir/size-$arch.txt"
+  size_rows+="| Size of the $bits-bit kestrive.exe | $size bytes ($stripped bytes stripped) | $size_target | $size_verdict |
+| DLLs imported by the $bits-bit kestrive.exe | ${dlls[*]} | Windows' own only | $imports_verdict |
+"
 done
-imports_verdict=PASS
-[ "${#foreign[@]}" -eq 0 ] || imports_verdict=MISS
-{
-  echo "kestrive.exe: $size bytes ($stripped bytes stripped of symbols and debug information)"
-  echo "imports: ${dlls[*]}"
-  echo "not Windows' own: ${foreign[*]:-none}"
-  echo "target: only Windows' own DLLs: $imports_verdict"
-} | tee "$out_dir/size.txt"
 
 # ---- the figures, from the raw outputs
 
@@ -81,10 +100,10 @@ cat >"$doc" <<DOC
 
 Measured by \`bench/report.sh\` on $started: $cores cores ($cpu), load average $load_before
 at the start, $wine_version, kestrive.exe built from commit $commit (Release, MinGW-w64,
-static). Every figure is taken under Wine with Xvfb and no window manager, through the real
-windows, driven by \`tools/kauto.cpp\`; timings are medians of $rounds rounds (start-up: of
-$startup_runs runs). Other programs shared the machine, so single figures can vary by tens of
-per cent; the raw outputs of the run are in \`bench/out/\`.
+static; the timings are of the 64-bit exe). Every figure is taken under Wine with Xvfb and
+no window manager, through the real windows, driven by \`tools/kauto.cpp\`; timings are
+medians of $rounds rounds (start-up: of $startup_runs runs). Other programs shared the
+machine, so single figures can vary by tens of per cent; the raw outputs of the run are in \`bench/out/\`.
 
 | Figure | Measured | Target | Result |
 |---|---|---|---|
@@ -93,8 +112,7 @@ per cent; the raw outputs of the run are in \`bench/out/\`.
 | Scan / attrib | $ratio | at most 1 | |
 | Run-entry scan, $run_exes executables × $run_values Run values | $run_ms ms | at most 1 s | $run_verdict |
 | Start-up to the visible start-up window | $startup_ms ms (fastest, slowest: $startup_range) | | |
-| Size of kestrive.exe | $size bytes ($stripped bytes stripped) | | |
-| DLLs imported by kestrive.exe | ${dlls[*]} | Windows' own only | $imports_verdict |
+${size_rows%$'\n'}
 
 How each figure is measured:
 
@@ -102,7 +120,7 @@ How each figure is measured:
 - **attrib**: the same root hidden again, then Wine's \`attrib -h /d E:\\*\`, \`-s\` and \`-r\` (one flag per call) timed together and checked the same way; $attrib_start_ms ms of it is starting attrib three times, and one listing plus one SetFileAttributesW per entry in a single process took $floor_ms ms.
 - **Run-entry scan** (\`bench/runkey.sh\`): $run_exes files in the profile folder, $run_values REG_SZ values in HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run (one in ten naming one of the files); time from the click on the Computer window's Scan to its "Done." box, then both lists read back and checked line by line.
 - **Start-up** (\`bench/startup.sh\`): time from starting kestrive.exe (pskill.exe beside it, so no question comes first) to its visible start-up window; one warm-up run not counted.
-- **Size and imports**: bytes of build/win32/kestrive.exe as built; its import table read with \`x86_64-w64-mingw32-objdump -p\` and compared with the DLLs every Windows carries.
+- **Size and imports**: bytes of build/win32/kestrive.exe (64-bit) and build/win32-i686/kestrive.exe (32-bit) as built; their import tables read with \`x86_64-w64-mingw32-objdump -p\` and \`i686-w64-mingw32-objdump -p\` and compared with the DLLs every Windows carries.
 DOC
 echo "== written $doc"
 cat "$doc"

@@ -2,6 +2,12 @@
 # test tools, all static so that they need no DLL beyond Windows' own.
 enable_language(RC)
 set(KESTRIVE_STATIC_LINK -static -static-libgcc -static-libstdc++)
+
+# Reproducible: the same sources give the same bytes in any folder. No time
+# stamp in the PE header, no source or build folder in the code (__FILE__,
+# debug information); windres and ar write none of their own.
+add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
+add_link_options(-Wl,--no-insert-timestamp)
 set(KESTRIVE_SYSTEM_LIBS comctl32 shlwapi userenv advapi32 shell32 gdi32 user32 kernel32 ole32 uuid)
 
 file(GLOB KESTRIVE_WIN32_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp)
@@ -10,7 +16,19 @@ add_library(kestrive_win32 STATIC ${KESTRIVE_WIN32_SOURCES})
 target_compile_definitions(kestrive_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 target_link_libraries(kestrive_win32 PUBLIC kestrive_logic ${KESTRIVE_SYSTEM_LIBS})
 
+# The manifest names the processor the exe is built for; Windows refuses to
+# start an exe whose manifest names another.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+  set(KESTRIVE_MANIFEST_ARCH x86)
+else()
+  set(KESTRIVE_MANIFEST_ARCH amd64)
+endif()
+configure_file(platform/win32/kestrive.manifest.in ${CMAKE_BINARY_DIR}/manifest/kestrive.manifest @ONLY)
+set_source_files_properties(platform/win32/kestrive.rc PROPERTIES
+  OBJECT_DEPENDS ${CMAKE_BINARY_DIR}/manifest/kestrive.manifest)
+
 add_executable(kestrive WIN32 platform/win32/main.cpp platform/win32/kestrive.rc)
+target_include_directories(kestrive PRIVATE ${CMAKE_BINARY_DIR}/manifest)
 target_link_libraries(kestrive PRIVATE kestrive_win32)
 # Stripped: the product ships without symbols, a third smaller.
 target_link_options(kestrive PRIVATE ${KESTRIVE_STATIC_LINK} -municode -s)

@@ -156,7 +156,7 @@ bool ours(HWND h) {
 std::vector<HWND> topWindows() {
   std::vector<HWND> out;
   EnumWindows(
-      [](HWND h, LPARAM lp) -> BOOL {
+      [](HWND h, LPARAM lp) CALLBACK -> BOOL {
         reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
         return TRUE;
       },

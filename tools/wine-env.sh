@@ -54,6 +54,13 @@ fi
 rm -f "$WINEPREFIX/dosdevices/z:"
 rm -f "$WINEPREFIX/dosdevices/"[d-y]: 2>/dev/null || true
 mkdir -p "$DRIVES"
+# The driver runs from inside C: too: the 64-bit loader hands a 32-bit
+# program on by its Windows path, and the build folder has none.
+if [ -f "$KAUTO" ]; then
+  mkdir -p "$WINEPREFIX/drive_c/wine-tools"
+  cp "$KAUTO" "$WINEPREFIX/drive_c/wine-tools/kauto.exe"
+  export KAUTO="$WINEPREFIX/drive_c/wine-tools/kauto.exe"
+fi
 
 # map_drive E: a fresh empty host folder shown as drive E:.
 map_drive() {

@@ -230,21 +230,31 @@ constexpr int kGrowRounds = 16;
 
 }  // namespace
 
+// Every key is opened in the system's own view: a 32-bit build on 64-bit
+// Windows would otherwise read and write the copies under WOW6432Node that
+// Windows keeps for 32-bit programs (HKLM\Software\...\Explorer\Advanced\Folder,
+// for one), not the keys Windows itself and the 64-bit build use. The flag
+// changes nothing for a 64-bit process nor on 32-bit Windows.
 long Win32Registry::openKeyEx(uint32_t root, const std::string& path, uint32_t access, HKey* key) {
   HKEY h = nullptr;
-  LSTATUS s = RegOpenKeyExW(rootKey(root), widen(path).c_str(), 0, access, &h);
+  LSTATUS s = RegOpenKeyExW(rootKey(root), widen(path).c_str(), 0, access | KEY_WOW64_64KEY, &h);
   return opened(s, h, key);
 }
 
+// As RegOpenKeyW and RegCreateKeyW, which take no view: the most access
+// granted, and for an empty path the root itself.
 long Win32Registry::openKey(uint32_t root, const std::string& path, HKey* key) {
+  if (path.empty()) return opened(ERROR_SUCCESS, rootKey(root), key);
   HKEY h = nullptr;
-  LSTATUS s = RegOpenKeyW(rootKey(root), widen(path).c_str(), &h);
+  LSTATUS s = RegOpenKeyExW(rootKey(root), widen(path).c_str(), 0, MAXIMUM_ALLOWED | KEY_WOW64_64KEY, &h);
   return opened(s, h, key);
 }
 
 long Win32Registry::createKey(uint32_t root, const std::string& path, HKey* key) {
+  if (path.empty()) return opened(ERROR_SUCCESS, rootKey(root), key);
   HKEY h = nullptr;
-  LSTATUS s = RegCreateKeyW(rootKey(root), widen(path).c_str(), &h);
+  LSTATUS s = RegCreateKeyExW(rootKey(root), widen(path).c_str(), 0, nullptr, 0,
+                              MAXIMUM_ALLOWED | KEY_WOW64_64KEY, nullptr, &h, nullptr);
   return opened(s, h, key);
 }
 
@@ -349,6 +359,26 @@ std::string imageOf(DWORD pid) {
 
 }  // namespace
 
+std::wstring systemFolder() {
+  // Under WOW64 "System32" is redirected to SysWOW64, the 32-bit copies;
+  // "Sysnative" is the name by which a 32-bit process reaches the real one.
+  BOOL wow64 = FALSE;
+  wchar_t folder[MAX_PATH + 1];
+  UINT n = 0;
+  if (IsWow64Process(GetCurrentProcess(), &wow64) && wow64) {
+    n = GetSystemWindowsDirectoryW(folder, MAX_PATH + 1);
+    if (n == 0 || n > MAX_PATH) return {};
+    std::wstring windows(folder, n);
+    if (windows.back() == L'\\') windows.pop_back();
+    return windows + L"\\Sysnative";
+  }
+  n = GetSystemDirectoryW(folder, MAX_PATH + 1);
+  if (n == 0 || n > MAX_PATH) return {};
+  std::wstring system(folder, n);
+  if (system.back() == L'\\') system.pop_back();
+  return system;
+}
+
 std::vector<ProcessInfo> Win32Processes::snapshot() {
   std::vector<ProcessInfo> out;
   HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -418,17 +448,9 @@ std::string Win32Env::exeBaseName() {
   return narrow(name);
 }
 
-std::string Win32Env::systemFolder() {
-  std::wstring folder(MAX_PATH, L'\0');
-  UINT n = GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
-  if (n > folder.size()) {
-    folder.resize(n);
-    n = GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
-  }
-  if (n == 0 || n >= folder.size()) return {};
-  folder.resize(n);
-  return narrow(folder);
-}
+// The folder of the system's own 64-bit command interpreter even for the
+// 32-bit build (see systemFolder()).
+std::string Win32Env::systemFolder() { return narrow(win32::systemFolder()); }
 
 std::string Win32Env::workingFolder() {
   DWORD n = GetCurrentDirectoryW(0, nullptr);

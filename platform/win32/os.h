@@ -40,6 +40,12 @@ class Win32Registry : public Registry {
   long closeKey(HKey key) override;
 };
 
+// The folder of Windows' own programs to start the command interpreter
+// from, with no trailing backslash: the system folder, or for a 32-bit
+// process on 64-bit Windows its Sysnative name, so that the 64-bit cmd.exe
+// runs and not the 32-bit copy in SysWOW64. Empty when Windows tells none.
+std::wstring systemFolder();
+
 class Win32Processes : public Processes {
  public:
   std::vector<ProcessInfo> snapshot() override;

@@ -18,16 +18,17 @@ work_folder() {
 # Runs the kauto script given on standard input.
 drive() { "$WINE" "$KAUTO" - ; }
 
-# A kauto line that saves a picture of a window as docs/NAME.png (see save_shots);
-# NAME may name a folder of docs/ too, as in dpi150/startup-window.
+# A kauto line that saves a picture of a window as docs/NAME.png (see save_shots),
+# or under KESTRIVE_SHOTS_DIR when set; NAME may name a folder of docs/ too,
+# as in dpi150/startup-window.
 shot() { local name="${2//\//\\}"; echo "shot $1 C:\\e2e\\shots\\$name.bmp"; }
 save_shots() {
   local f rel
   while IFS= read -r -d '' f; do
     rel="${f#"$E2E_ROOT/shots/"}"
-    mkdir -p "$SOURCE_DIR/docs/$(dirname "$rel")"
+    mkdir -p "${KESTRIVE_SHOTS_DIR:-$SOURCE_DIR/docs}/$(dirname "$rel")"
     # Without time stamps, a picture that did not change leaves its file as it was.
-    convert "$f" -define png:exclude-chunks=date,time "$SOURCE_DIR/docs/${rel%.bmp}.png"
+    convert "$f" -define png:exclude-chunks=date,time "${KESTRIVE_SHOTS_DIR:-$SOURCE_DIR/docs}/${rel%.bmp}.png"
     rm -f "$f"
   done < <(find "$E2E_ROOT/shots" -name '*.bmp' -print0)
 }

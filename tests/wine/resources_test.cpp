@@ -108,7 +108,7 @@ TEST_F(ProductFile, IconTheShellShowsComesInEverySize) {
   std::vector<ULONG_PTR> groups;
   EnumResourceNamesW(
       module_, RT_GROUP_ICON,
-      [](HMODULE, LPCWSTR, LPWSTR name, LONG_PTR out) -> BOOL {
+      [](HMODULE, LPCWSTR, LPWSTR name, LONG_PTR out) CALLBACK -> BOOL {
         reinterpret_cast<std::vector<ULONG_PTR>*>(out)->push_back(reinterpret_cast<ULONG_PTR>(name));
         return TRUE;
       },
@@ -148,6 +148,11 @@ TEST_F(ProductFile, ManifestAsksForCommonControlsSixAndDpiAwareness) {
                            "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>",
                            "level=\"asInvoker\""})
     EXPECT_NE(manifest.find(part), std::string::npos) << part;
+  // The exe's own processor (this test is of the same build): Windows does
+  // not start an exe whose manifest names another.
+  const char* own = sizeof(void*) == 8 ? "name=\"Kestrive\" version=\"3.0.0.0\" processorArchitecture=\"amd64\""
+                                       : "name=\"Kestrive\" version=\"3.0.0.0\" processorArchitecture=\"x86\"";
+  EXPECT_NE(manifest.find(own), std::string::npos) << own;
 }
 
 }  // namespace
