@@ -10,6 +10,10 @@ add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${
 add_link_options(-Wl,--no-insert-timestamp)
 set(KESTRIVE_SYSTEM_LIBS comctl32 shlwapi userenv advapi32 shell32 gdi32 user32 kernel32 ole32 uuid)
 
+include(cmake/control_ids.cmake)
+kestrive_control_ids(${CMAKE_CURRENT_SOURCE_DIR}/platform/win32/resource.h
+  ${CMAKE_BINARY_DIR}/generated/platform/win32/control_ids.h)
+
 file(GLOB KESTRIVE_WIN32_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp)
 list(FILTER KESTRIVE_WIN32_SOURCES EXCLUDE REGEX "main\\.cpp$")
 add_library(kestrive_win32 STATIC ${KESTRIVE_WIN32_SOURCES})
@@ -28,7 +32,7 @@ set_source_files_properties(platform/win32/kestrive.rc PROPERTIES
   OBJECT_DEPENDS ${CMAKE_BINARY_DIR}/manifest/kestrive.manifest)
 
 add_executable(kestrive WIN32 platform/win32/main.cpp platform/win32/kestrive.rc)
-target_include_directories(kestrive PRIVATE ${CMAKE_BINARY_DIR}/manifest)
+target_include_directories(kestrive PRIVATE ${CMAKE_BINARY_DIR}/manifest ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(kestrive PRIVATE kestrive_win32)
 # Stripped: the product ships without symbols, a third smaller.
 target_link_options(kestrive PRIVATE ${KESTRIVE_STATIC_LINK} -municode -s)
@@ -46,7 +50,11 @@ add_executable(hostile_tests tests/wine/hostile_test.cpp)
 target_link_libraries(hostile_tests PRIVATE kestrive_win32)
 target_link_options(hostile_tests PRIVATE ${KESTRIVE_STATIC_LINK} -municode)
 if(KESTRIVE_WINE_TESTS)
-  add_executable(win32_tests ${KESTRIVE_WINE_TESTS})
+  # With the product's resources, so that a test can make its dialogs and
+  # menus; without its manifest, so the tests run as they did.
+  add_executable(win32_tests ${KESTRIVE_WINE_TESTS} platform/win32/kestrive.rc)
+  target_include_directories(win32_tests PRIVATE ${CMAKE_BINARY_DIR}/manifest)
+  target_compile_definitions(win32_tests PRIVATE KESTRIVE_NO_MANIFEST)
   # version: the tests read the product's version resource as its file properties do.
   target_link_libraries(win32_tests PRIVATE kestrive_win32 kestrive_fake gtest gtest_main version)
   target_link_options(win32_tests PRIVATE ${KESTRIVE_STATIC_LINK})
@@ -58,10 +66,15 @@ foreach(src ${KESTRIVE_TOOLS})
   get_filename_component(tool ${src} NAME_WE)
   add_executable(${tool} ${src})
   target_compile_definitions(${tool} PRIVATE UNICODE _UNICODE NOMINMAX)
-  target_include_directories(${tool} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+  target_include_directories(${tool} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_BINARY_DIR}/generated)
   target_link_libraries(${tool} PRIVATE ${KESTRIVE_SYSTEM_LIBS})
   target_link_options(${tool} PRIVATE ${KESTRIVE_STATIC_LINK} -municode)
 endforeach()
+# The automation tool reads menu texts, which Wine keeps inside the program's
+# process, from the window classes that give them.
+if(TARGET kauto)
+  target_link_libraries(kauto PRIVATE kestrive_fake)
+endif()
 # The test worm runs without a console, like the real thing.
 if(TARGET worm)
   set_target_properties(worm PROPERTIES WIN32_EXECUTABLE ON)

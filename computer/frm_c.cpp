@@ -9,7 +9,6 @@ namespace kestrive {
 
 FrmC::FrmC(Shell& shell) : Window(shell, WindowId::Computer) {
   T2.interval = 1;
-  btn_x.accessKey = 'B';
   escape = &btn_x;
   bind(btn_scan, &FrmC::btn_scan_Click);
   bind(btn_c_r, &FrmC::btn_c_r_Click);

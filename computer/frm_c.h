@@ -19,7 +19,7 @@ class FrmC : public Window {
 
   Control& Framenufgis = add(Kind::Frame, "Framenufgis", "Main");
   Control& btn_scan = add(Kind::Button, "btn_scan", "Scan", &Framenufgis);
-  Control& btn_x = add(Kind::Button, "btn_x", "Back", &Framenufgis);
+  Control& btn_x = add(Kind::Button, "btn_x", "&Back", &Framenufgis);
   Control& frameM = add(Kind::Frame, "frameM", "Malware:");
   Control& lst_V = add(Kind::CheckList, "lst_V", {}, &frameM);  // "file | value | data" per Run entry found
   Control& btn_c_ma = add(Kind::Button, "btn_c_ma", "Select All", &frameM);
@@ -33,12 +33,12 @@ class FrmC : public Window {
   Control& btn_Er = add(Kind::Button, "btn_Er", "Refresh", &Frame);
   Control& btn_Ed = add(Kind::Button, "btn_Ed", "Delete", &Frame);
   Control& T2 = add(Kind::Timer, "T2");  // keeps the buttons in step with the lists
-  Control& f_2 = add(Kind::Menu, "f_2", "File");
-  Control& f2_Back = add(Kind::MenuEntry, "f2_Back", "Back", &f_2);
+  Control& f_2 = add(Kind::Menu, "f_2", "&File");
+  Control& f2_Back = add(Kind::MenuEntry, "f2_Back", "&Back", &f_2);
   Control& f2_1 = add(Kind::Separator, "f2_1", "-", &f_2);
-  Control& f2_Exit = add(Kind::MenuEntry, "f2_Exit", "Exit", &f_2);
-  Control& ex_0 = add(Kind::Menu, "ex_0", "Extra");
-  Control& ex_fReg = add(Kind::MenuEntry, "ex_fReg", "Registry Manager", &ex_0);
+  Control& f2_Exit = add(Kind::MenuEntry, "f2_Exit", "E&xit", &f_2);
+  Control& ex_0 = add(Kind::Menu, "ex_0", "E&xtra");
+  Control& ex_fReg = add(Kind::MenuEntry, "ex_fReg", "&Registry Manager", &ex_0);
 
   void btn_scan_Click();
   void btn_c_r_Click();

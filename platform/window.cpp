@@ -46,6 +46,19 @@ constexpr NamedWindow kWindows[] = {
 
 }  // namespace
 
+std::string MarkedCaption(const Control& c) {
+  std::string text;
+  for (char ch : c.caption) {
+    if (ch == '&') text += '&';
+    text += ch;
+  }
+  if (c.accessKey) {
+    size_t at = text.find(c.accessKey);
+    if (at != std::string::npos && (at == 0 || text[at - 1] != '&')) text.insert(at, 1, '&');
+  }
+  return text;
+}
+
 const char* windowName(WindowId id) {
   for (const NamedWindow& w : kWindows)
     if (w.id == id) return w.name;
@@ -67,7 +80,14 @@ Control& Window::add(Kind kind, std::string name, std::string caption, Control* 
   auto c = std::make_unique<Control>();
   c->name = name;
   c->kind = kind;
-  c->caption = std::move(caption);
+  // An '&' marks the access key, as in a resource script; "&&" is an '&'.
+  for (size_t i = 0; i < caption.size(); ++i) {
+    if (caption[i] == '&' && i + 1 < caption.size()) {
+      ++i;
+      if (caption[i] != '&' && !c->accessKey) c->accessKey = caption[i];
+    }
+    c->caption += caption[i];
+  }
   if (parent) c->parent = parent->name;
   c->tip = std::move(tip);
   Control& ref = *c;

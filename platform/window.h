@@ -51,6 +51,11 @@ struct Control {
   void setAllMarks(bool marked);
 };
 
+// The text a button, check box, frame or menu shows for a control: an '&'
+// of the caption is doubled so that it shows as itself, and the access key
+// is marked (only underlined: the caption stays as it is).
+std::string MarkedCaption(const Control& c);
+
 // Message kinds: icon and buttons as the platform's flags.
 enum class MsgKind : unsigned { Question = 0x24, Information = 0x40, Error = 0x10, Warning = 0x30, Plain = 0x00 };
 
@@ -121,7 +126,8 @@ class Window : public std::enable_shared_from_this<Window> {
   Platform& p() { return shell_.platform(); }
 
  protected:
-  // Declares a control; the window's members are made by it, in order.
+  // Declares a control; the window's members are made by it, in order. An
+  // '&' in the caption marks its access key (the caption keeps the letter).
   Control& add(Kind kind, std::string name, std::string caption = {}, Control* parent = nullptr, std::string tip = {});
   // The handler of a control's event (Click, or Timer for a timer).
   template <class W>

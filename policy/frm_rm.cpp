@@ -7,9 +7,6 @@
 namespace kestrive {
 
 FrmRM::FrmRM(Shell& shell) : Window(shell, WindowId::RegistryManager) {
-  chk_DCMD.accessKey = 'D';
-  btn_okk.accessKey = 'O';
-  btn_zx.accessKey = 'C';
   escape = &btn_zx;
   bind(btn_okk, &FrmRM::btn_okk_Click);
   bind(btn_zx, &FrmRM::btn_zx_Click);

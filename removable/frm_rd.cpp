@@ -11,8 +11,6 @@ namespace kestrive {
 
 FrmRd::FrmRd(Shell& shell) : Window(shell, WindowId::Removable) {
   T1.interval = 1;
-  chkAD.accessKey = 'A';
-  btn_x.accessKey = 'B';
   escape = &btn_x;
   bind(btn_rsd, &FrmRd::btn_rsd_Click);
   bind(cmb_rd, &FrmRd::cmb_rd_Click);

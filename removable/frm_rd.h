@@ -26,7 +26,7 @@ class FrmRd : public Window {
   Control& btn_s2 = add(Kind::Button, "btn_s2", "Select All", &Framec);
   Control& btn_ds2 = add(Kind::Button, "btn_ds2", "Deselect All", &Framec);
   Control& btn_d2 = add(Kind::Button, "btn_d2", "Delete", &Framec);
-  Control& chkAD = add(Kind::Check, "chkAD", "Automatic Delete All Virus (Recommended)", &Framec);
+  Control& chkAD = add(Kind::Check, "chkAD", "&Automatic Delete All Virus (Recommended)", &Framec);
   Control& Framed = add(Kind::Frame, "Framed", "If you don't know that file, just mark then delete:");
   Control& lst_dir = add(Kind::CheckList, "lst_dir", {}, &Framed);  // executables on the root
   Control& btn_r = add(Kind::Button, "btn_r", "Refresh", &Framed);
@@ -34,14 +34,14 @@ class FrmRd : public Window {
   Control& btn_dir_usa = add(Kind::Button, "btn_dir_usa", "Deselect All", &Framed);
   Control& btn_del = add(Kind::Button, "btn_del", "Delete", &Framed);
   Control& Frameddfgre34 = add(Kind::Frame, "Frameddfgre34", "Main");
-  Control& btn_x = add(Kind::Button, "btn_x", "Back", &Frameddfgre34);
+  Control& btn_x = add(Kind::Button, "btn_x", "&Back", &Frameddfgre34);
   Control& T1 = add(Kind::Timer, "T1");  // keeps the buttons in step with the lists
-  Control& f_1 = add(Kind::Menu, "f_1", "File");
-  Control& f_Back = add(Kind::MenuEntry, "f_Back", "Back", &f_1);
+  Control& f_1 = add(Kind::Menu, "f_1", "&File");
+  Control& f_Back = add(Kind::MenuEntry, "f_Back", "&Back", &f_1);
   Control& f_1_1 = add(Kind::Separator, "f_1_1", "-", &f_1);
-  Control& f_Exit = add(Kind::MenuEntry, "f_Exit", "Exit", &f_1);
-  Control& e_1 = add(Kind::Menu, "e_1", "Extra");
-  Control& e_sa = add(Kind::MenuEntry, "e_sa", "Show all hidden file for this device", &e_1);
+  Control& f_Exit = add(Kind::MenuEntry, "f_Exit", "E&xit", &f_1);
+  Control& e_1 = add(Kind::Menu, "e_1", "E&xtra");
+  Control& e_sa = add(Kind::MenuEntry, "e_sa", "&Show all hidden file for this device", &e_1);
 
   // The text of cmb_rd: a drive letter and ":\", or "".
   std::string deviceRoot() const { return cmb_rd.text(); }

@@ -7,8 +7,6 @@ namespace kestrive {
 
 FrmFirst::FrmFirst(Shell& shell) : Window(shell, WindowId::First) {
   Label1.caption = "Created by " + author_name;
-  btn_c.accessKey = 'C';
-  btn_rd.accessKey = 'P';
   // No way back: leaving the start-up window ends the process, which a stray Esc must never do.
   bind(btn_rd, &FrmFirst::btn_rd_Click);
   bind(btn_c, &FrmFirst::btn_c_Click);

@@ -65,7 +65,6 @@ std::string releaseHistory() {
 }
 
 FrmHelp::FrmHelp(Shell& shell) : Window(shell, WindowId::Help) {
-  btn_ok.accessKey = 'B';
   escape = &btn_ok;
   bind(btn_ok, &FrmHelp::btn_ok_Click);
 }
@@ -73,7 +72,6 @@ void FrmHelp::Form_Load() { title = windowTitle("How To 'Run As Administrator'? 
 void FrmHelp::btn_ok_Click() { shell().hide(*this); }
 
 FrmH::FrmH(Shell& shell) : Window(shell, WindowId::History) {
-  btn_k.accessKey = 'O';
   escape = &btn_k;
   bind(btn_k, &FrmH::btn_k_Click);
 }
@@ -84,7 +82,6 @@ FrmAbout::FrmAbout(Shell& shell) : Window(shell, WindowId::About) {
   title = "About";
   Label2.caption = author_name;
   Label1.caption = url_social;
-  btn_ok.accessKey = 'O';
   escape = &btn_ok;
   bind(btn_ok, &FrmAbout::btn_ok_Click);
   bind(Label1, &FrmAbout::Label1_Click);

@@ -18,7 +18,7 @@ class FrmHelp : public Window {
 
   Control& frmeeddf = add(Kind::Frame, "frmeeddf", "How To 'Run As Administrator'?");
   Control& Picturedcd = add(Kind::Picture, "Picturedcd", {}, &frmeeddf);  // the how-to picture
-  Control& btn_ok = add(Kind::Button, "btn_ok", "Back");
+  Control& btn_ok = add(Kind::Button, "btn_ok", "&Back");
 
   void btn_ok_Click();
 };
@@ -30,7 +30,7 @@ class FrmH : public Window {
   void Form_Unload() override { btn_k_Click(); }
 
   Control& txt1 = add(Kind::Text, "txt1", releaseHistory());  // the release history, read-only
-  Control& btn_k = add(Kind::Button, "btn_k", "Ok");
+  Control& btn_k = add(Kind::Button, "btn_k", "&Ok");
 
   void btn_k_Click();
 };
@@ -46,7 +46,7 @@ class FrmAbout : public Window {
   Control& lbl_0 = add(Kind::Label, "lbl_0", "Name");
   Control& Label2 = add(Kind::Label, "Label2");  // the makers
   Control& Label1 = add(Kind::Label, "Label1");  // their page
-  Control& btn_ok = add(Kind::Button, "btn_ok", "Ok");
+  Control& btn_ok = add(Kind::Button, "btn_ok", "&Ok");
 
   void btn_ok_Click();
   void Label1_Click();

@@ -4,10 +4,12 @@
 
 #include <string>
 
+#include "shell/version.h"
+
 namespace kestrive {
 
 inline const std::string app_name = "Kestrive";
-inline const std::string app_version = "3.0";
+inline const std::string app_version = KESTRIVE_VERSION;
 inline const std::string author_name = "Kestrive Team";
 
 inline const std::string url_site = "https://kestrive.example.org";

@@ -74,6 +74,8 @@
 
 #include <tlhelp32.h>
 
+#include "app/kestrive.h"
+#include "platform/fake/fake_platform.h"
 #include "platform/win32/control_ids.h"
 
 namespace {
@@ -94,15 +96,6 @@ std::string narrow(const std::wstring& w) {
   return s;
 }
 
-const std::map<std::string, std::string> kTitles = {
-    {"frm_first", "Kestrive v3.0"},
-    {"frm_rd", "Pen Drive | Kestrive v3.0"},
-    {"frm_c", "Computer | Kestrive v3.0"},
-    {"frm_RM", "Registry Manager | Kestrive v3.0"},
-    {"frm_help", "How To 'Run As Administrator'? | Kestrive v3.0"},
-    {"frm_h", "History | Kestrive v3.0"},
-    {"frm_about", "About"},
-};
 
 struct Failure {
   std::string what;
@@ -164,18 +157,24 @@ std::vector<HWND> topWindows() {
   return out;
 }
 
-std::string titleOf(const std::string& win) {
-  auto it = kTitles.find(win);
-  if (it == kTitles.end()) fail("unknown window " + win);
-  return it->second;
+int dialogOf(const std::string& win) {
+  for (const auto& d : kestrive::win32::kWindowIds)
+    if (win == d.window) return d.dialog;
+  fail("unknown window " + win);
 }
 
-// The dialog of that window name; prefers a visible one.
+// The dialog of that window name, by the dialog id the binding gives it;
+// prefers a visible one.
 HWND findWindow(const std::string& win) {
-  std::wstring title = widen(titleOf(win));
+  const int dialog = dialogOf(win);
   HWND hidden = nullptr;
+  bool settled = false;
   for (HWND h : topWindows()) {
-    if (!ours(h) || classOf(h) != L"#32770" || textOf(h) != title) continue;
+    if (!ours(h) || classOf(h) != L"#32770") continue;
+    // A window answers a sent message only between the program's steps
+    // (Wine may take seconds to hide one): what is read next is after it.
+    if (!settled) settled = SendMessageTimeoutW(h, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr) != 0;
+    if (reinterpret_cast<INT_PTR>(GetPropW(h, kestrive::win32::kDialogProperty)) != dialog) continue;
     if (IsWindowVisible(h)) return h;
     hidden = h;
   }
@@ -391,12 +390,6 @@ std::string joined(const std::vector<std::string>& v) {
 
 INT_PTR CALLBACK quietDialog(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
-int dialogIdOf(const std::string& win) {
-  for (const auto& d : kestrive::win32::kWindowIds)
-    if (win == d.window) return d.dialog;
-  fail("unknown window " + win);
-}
-
 std::wstring exeOfProcess() {
   HANDLE p = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, g_pid);
   if (!p) fail("cannot open the process");
@@ -420,16 +413,16 @@ std::wstring captionOf(const std::string& win, const std::string& control, bool&
   wchar_t buf[1024] = {0};
   prefixed = true;
   if (GetMenuStringW(GetMenu(w), id, buf, 1024, MF_BYCOMMAND)) return buf;
-  // Wine keeps a menu inside its process: read the one the executable's
-  // resources give the window (the binding never changes menu texts).
-  int menuId = 0;
-  for (const auto& d : kestrive::win32::kWindowIds)
-    if (win == d.window) menuId = d.menu;
-  HMODULE module = LoadLibraryExW(exeOfProcess().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  HMENU menu = module ? LoadMenuW(module, MAKEINTRESOURCEW(menuId)) : nullptr;
-  int n = menu ? GetMenuStringW(menu, id, buf, 1024, MF_BYCOMMAND) : 0;
-  if (menu) DestroyMenu(menu);
-  if (module) FreeLibrary(module);
+  // Wine keeps a menu inside its process: read the text the binding gives
+  // the entry, from the window class that the exe shows.
+  kestrive::fake::FakePlatform f;
+  kestrive::Kestrive app{f.platform};
+  std::shared_ptr<kestrive::Window> model = kestrive::MakeWindow(app, kestrive::windowIdOf(win));
+  int n = 0;
+  if (model && model->has(control) && model->ctl(control).kind == kestrive::Kind::MenuEntry) {
+    std::wstring text = widen(kestrive::MarkedCaption(model->ctl(control)));
+    n = swprintf(buf, 1024, L"%ls", text.c_str());
+  }
   if (!n) fail("no control or menu entry " + control);
   return buf;
 }
@@ -465,7 +458,7 @@ void expectFits(const std::string& win) {
   HWND real = needWindow(win);
   HMODULE module = LoadLibraryExW(exeOfProcess().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   if (!module) fail("cannot read the resources of the executable");
-  HWND copy = CreateDialogParamW(module, MAKEINTRESOURCEW(dialogIdOf(win)), nullptr, quietDialog, 0);
+  HWND copy = CreateDialogParamW(module, MAKEINTRESOURCEW(dialogOf(win)), nullptr, quietDialog, 0);
   if (!copy) {
     FreeLibrary(module);
     fail("cannot make a copy of the dialog of " + win);

@@ -12,8 +12,8 @@ dist="${KESTRIVE_DIST:-$root/dist}"
 "$root/tools/setup.sh"
 KESTRIVE_TARGETS=kestrive KESTRIVE_ARCHS="x86_64 i686" "$root/tools/build.sh" >/dev/null
 
-version="$(sed -n 's/^inline const std::string app_version = "\(.*\)";$/\1/p' "$root/shell/texts.h")"
-[ -n "$version" ] || { echo "release.sh: no app_version in shell/texts.h" >&2; exit 1; }
+version="$(sed -n 's/^project(kestrive VERSION \([0-9.]*\) .*/\1/p' "$root/CMakeLists.txt")"
+[ -n "$version" ] || { echo "release.sh: no project VERSION in CMakeLists.txt" >&2; exit 1; }
 if [ -n "$(git -C "$root" status --porcelain --untracked-files=no 2>/dev/null)" ]; then
   echo "release.sh: warning: uncommitted changes; these archives match no commit" >&2
 fi

@@ -20,20 +20,11 @@ const DialogId* dialogOf(const std::string& name) {
   return nullptr;
 }
 
-// The text a button, check box or frame shows for a caption: an '&' of the
-// caption is doubled so that it shows as itself, and the control's access
-// key is marked (only underlined: the caption stays as it is).
-std::wstring shownCaption(const Control& c) {
-  std::wstring text;
-  for (wchar_t ch : widen(c.caption)) {
-    if (ch == L'&') text += L'&';
-    text += ch;
-  }
-  if (c.accessKey) {
-    size_t at = text.find(static_cast<wchar_t>(c.accessKey));
-    if (at != std::wstring::npos && (at == 0 || text[at - 1] != L'&')) text.insert(at, 1, L'&');
-  }
-  return text;
+// A control's id in the resources; 0 for none.
+UINT controlIdOf(const Window& w, const Control& c) {
+  for (const ControlId& e : kControlIds)
+    if (w.name() == e.window && c.name == e.control) return e.id;
+  return 0;
 }
 
 // A picture drawn for 96 dots per inch, grown with the screen's DPI as the
@@ -87,8 +78,24 @@ void Gui::created(Window& w) {
   Shown& s = shown_[&w];
   s.model = &w;
   s.hwnd = hwnd;
-  // The dialog template names its menu, so the window is sized for it.
+  SetPropW(hwnd, kDialogProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(ids->dialog)));
+  // The dialog template names its menu, so the window is sized for it; its
+  // texts, as every caption, come from the window class.
   s.menu = GetMenu(hwnd);
+  if (s.menu) {
+    UINT popup = 0;
+    for (const Control* c : w.controls()) {
+      if (c->kind != Kind::Menu && c->kind != Kind::MenuEntry) continue;
+      const UINT id = c->kind == Kind::Menu ? popup++ : controlIdOf(w, *c);
+      std::wstring text = widen(MarkedCaption(*c));
+      MENUITEMINFOW mi{};
+      mi.cbSize = sizeof mi;
+      mi.fMask = MIIM_STRING;
+      mi.dwTypeData = text.data();
+      SetMenuItemInfoW(s.menu, id, c->kind == Kind::Menu, &mi);
+    }
+    DrawMenuBar(hwnd);
+  }
   HICON icon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_KESTRIVE));
   SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
@@ -147,6 +154,7 @@ void Gui::destroyed(Window& w) {
   std::vector<HBITMAP> images = std::move(it->second.images);
   shown_.erase(it);
   // Our handler may still be on this window's stack; it no longer touches it.
+  RemovePropW(hwnd, kDialogProperty);
   DestroyWindow(hwnd);
   for (HBITMAP image : images) DeleteObject(image);
 }
@@ -248,7 +256,7 @@ void Gui::syncControl(Shown& s, Control& c, int id, Mirror& m) {
     // An empty model caption keeps the resource's own text (pictures, frames without one).
     if (!c.caption.empty() || !first) {
       const bool prefixed = c.kind == Kind::Button || c.kind == Kind::Check || c.kind == Kind::Frame;
-      SetWindowTextW(h, prefixed ? shownCaption(c).c_str() : widen(c.caption).c_str());
+      SetWindowTextW(h, widen(prefixed ? MarkedCaption(c) : c.caption).c_str());
     }
     m.caption = c.caption;
   }

@@ -1056,8 +1056,8 @@ TEST(RemovableDelete, RebuildMovesAnExeShortcutIntoTheVirusList) {
   EXPECT_TRUE(rd.ctl("btn_d2").enabled);
 }
 
-// Names listed from E:\ are deleted on E:\ or nowhere: choosing F:\
-// empties the lists, and Delete then works on what F:\ itself holds.
+// Names listed from E:\ are deleted on E:\ or nowhere: choosing F:\ empties
+// the lists, and Delete then works on what that drive itself holds.
 TEST(RemovableDelete, NamesAreNeverDeletedOnAnotherDevice) {
   Machine m;
   m.put("E:\\", {{"a.lnk"}, {"b.lnk"}, {"x.exe"}});
