@@ -3,7 +3,7 @@
 set -euo pipefail
 # wine32 runs the 32-bit exe through WOW64, as 64-bit Windows does; it comes
 # from Debian's i386 architecture.
-packages=(cmake ninja-build g++ googletest libgtest-dev g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+packages=(cmake ninja-build g++ clang-format googletest libgtest-dev g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
           mingw-w64-tools wine wine64 wine32:i386 xvfb imagemagick python3)
 missing=()
 for p in "${packages[@]}"; do
