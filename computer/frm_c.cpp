@@ -114,11 +114,7 @@ void FrmC::btn_Er_Click() {
 }
 
 void FrmC::btn_d_Click() {
-  if (lst_V.markedCount() == 0) {
-    tell(msg::SelectFile, MsgKind::Information);
-    return;
-  }
-  if (!confirm(msg::ConfirmDelete)) return;
+  if (!MarkedAndConfirmed(lst_V)) return;
   Platform& p = this->p();
 
   // Every listed executable is asked to end first, marked or not.
@@ -126,10 +122,7 @@ void FrmC::btn_d_Click() {
   for (const Item& item : lst_P.items) running.push_back(item.text);
   const std::string folder = GetProfileFolder(p);
   for (const std::string& name : running) {
-    if (!ToolPresent(p)) {
-      tell(msg::ToolMissing, MsgKind::Warning);
-      return;
-    }
+    if (!ToolStillThere()) return;
     if (!folder.empty()) EndProcessByName(p, folder + "\\" + name);
   }
 
@@ -141,10 +134,7 @@ void FrmC::btn_d_Click() {
     const RunLineFields line = FieldsOfRunLine(item);
     const std::string& path = line.target;
 
-    if (!ToolPresent(p)) {
-      tell(msg::ToolMissing, MsgKind::Warning);
-      return;
-    }
+    if (!ToolStillThere()) return;
     EndProcessByName(p, path);
     WaitMilliseconds(p, 1000);
     if (!loaded()) return;
@@ -170,11 +160,7 @@ void FrmC::btn_d_Click() {
 }
 
 void FrmC::btn_Ed_Click() {
-  if (lst_P.markedCount() == 0) {
-    tell(msg::SelectFile, MsgKind::Information);
-    return;
-  }
-  if (!confirm(msg::ConfirmDelete)) return;
+  if (!MarkedAndConfirmed(lst_P)) return;
   Platform& p = this->p();
 
   // The entries marked now, each once: removing one must not skip the next.
@@ -184,10 +170,7 @@ void FrmC::btn_Ed_Click() {
 
   bool allGone = true;
   for (const std::string& name : names) {
-    if (!ToolPresent(p)) {
-      tell(msg::ToolMissing, MsgKind::Warning);
-      return;
-    }
+    if (!ToolStillThere()) return;
     // Without the folder the path would point at the root of the drive.
     const std::string folder = GetProfileFolder(p);
     const std::string path = folder.empty() ? name : folder + "\\" + name;
@@ -218,6 +201,20 @@ void FrmC::btn_Ed_Click() {
   else ListProfileExecutables();
   tell(allGone && lst_P.items.empty() ? msg::DeleteComplete : msg::DeleteLeftComputer,
                 MsgKind::Information);
+}
+
+bool FrmC::MarkedAndConfirmed(const Control& list) {
+  if (list.markedCount() == 0) {
+    tell(msg::SelectFile, MsgKind::Information);
+    return false;
+  }
+  return confirm(msg::ConfirmDelete);
+}
+
+bool FrmC::ToolStillThere() {
+  if (ToolPresent(p())) return true;
+  tell(msg::ToolMissing, MsgKind::Warning);
+  return false;
 }
 
 void FrmC::btn_c_ma_Click() { lst_V.setAllMarks(true); }

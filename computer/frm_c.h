@@ -68,6 +68,12 @@ class FrmC : public Window {
   bool ScanRunKey(uint32_t root, const std::string& path, const std::string& fileName, RunValues& values);
   bool ListMatchingRunValues(uint32_t root, const std::string& path, const std::string& fileName,
                              RunValues& values);
+
+  // A Delete goes on only with something marked and the user's yes.
+  bool MarkedAndConfirmed(const Control& list);
+  // The tool may be taken away while a Delete waits; without it nothing is
+  // ended, and the user is told.
+  bool ToolStillThere();
 };
 
 }  // namespace kestrive

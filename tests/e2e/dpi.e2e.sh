@@ -29,12 +29,7 @@ launch $app\\kestrive.exe $app
 wait-window frm_first
 expect-fits frm_first
 $(shot frm_first "$dir/startup-window")
-click frm_first btn_rd
-wait-window frm_rd
-select frm_rd cmb_rd "E:\\"
-sleep 300
-click frm_rd btn_scan
-box "Are you sure to scan this device?" yes question
+$(pen_drive_scan E question)
 wait-box "Scan complete. Delete file that you don't know."
 shot-box "C:\\e2e\\shots\\$dir\\message-box.bmp"
 box "Scan complete. Delete file that you don't know." ok information

@@ -70,12 +70,7 @@ make-file "E:\\desktop.ini" 1
 hold "E:\\locked.lnk"
 launch $app\\kestrive.exe $app
 wait-window frm_first
-click frm_first btn_rd
-wait-window frm_rd
-select frm_rd cmb_rd "E:\\"
-sleep 300
-click frm_rd btn_scan
-box "Are you sure to scan this device?" yes
+$(pen_drive_scan E)
 box "Scan complete. Delete file that you don't know." ok
 expect-items frm_rd lst_dir setup.exe Setup.EXE.lnk
 expect-items frm_rd lst_dir_2 backup.com report.lnk. report.lnk фото.lnk 写真.lnk 😀.vbs locked.lnk
@@ -131,12 +126,7 @@ make-file "F:\\twin.lnk" 6
 make-file "E:\\twin.lnk" 6
 launch $app\\kestrive.exe $app
 wait-window frm_first
-click frm_first btn_rd
-wait-window frm_rd
-select frm_rd cmb_rd "E:\\"
-sleep 300
-click frm_rd btn_scan
-box "Are you sure to scan this device?" yes
+$(pen_drive_scan E)
 box "Scan complete. Delete file that you don't know." ok
 expect-items frm_rd lst_dir_2 backup.com locked.lnk twin.lnk
 select frm_rd cmb_rd "F:\\"

@@ -12,8 +12,7 @@
 #include "computer/processes.h"
 #include "computer/command_line.h"
 #include "computer/frm_c.h"
-#include "platform/fake/fake_platform.h"
-#include "app/kestrive.h"
+#include "tests/native/machine.h"
 #include "shell/texts.h"
 
 using namespace kestrive;
@@ -42,10 +41,8 @@ std::string inUse(const std::string& path) {
   return "msg 16 Cannot delete file '" + path + "' because file is being used. Try again.";
 }
 
-class ComputerBase : public ::testing::Test {
+class ComputerBase : public ::testing::Test, protected test::Machine {
  protected:
-  fake::FakePlatform f;
-  Kestrive app{f.platform};
 
   void SetUp() override {
     // One yield per one-second wait, so waits show up in the log.
@@ -69,11 +66,7 @@ class ComputerBase : public ::testing::Test {
   }
   FrmC& c() { return *app.find<FrmC>("frm_c"); }
   Control& lst(const char* name) { return c().ctl(name); }
-  std::vector<std::string> texts(const char* list) {
-    std::vector<std::string> out;
-    for (const Item& i : lst(list).items) out.push_back(i.text);
-    return out;
-  }
+  std::vector<std::string> texts(const char* list) { return test::Texts(lst(list)); }
   void scan() { app.click("frm_c", "btn_scan"); }
   void mark(const char* list, std::vector<int> indices) {
     for (int i : indices) lst(list).items.at(i).marked = true;
@@ -101,9 +94,7 @@ class ComputerBase : public ::testing::Test {
 };
 
 // A machine of its own for each row of a table.
-struct Fresh {
-  fake::FakePlatform f;
-  Kestrive app{f.platform};
+struct Fresh : test::Machine {
   Fresh() { f.clock.step = 500; }
   void file(const std::string& path) { f.fs.addFile(path); }
   void value(const std::string& name, const std::string& data, uint32_t type = regtype::Sz) {
@@ -115,17 +106,7 @@ struct Fresh {
     app.click("frm_c", "btn_scan");
     return *app.find<FrmC>("frm_c");
   }
-  std::vector<std::string> lines() {
-    std::vector<std::string> out;
-    for (const Item& i : app.find<FrmC>("frm_c")->ctl("lst_V").items) out.push_back(i.text);
-    return out;
-  }
-  std::vector<std::string> logged(const std::string& prefix, size_t from) const {
-    std::vector<std::string> out;
-    for (size_t i = from; i < f.log.size(); ++i)
-      if (f.log[i].rfind(prefix, 0) == 0) out.push_back(f.log[i]);
-    return out;
-  }
+  std::vector<std::string> lines() { return test::Texts(app.find<FrmC>("frm_c")->ctl("lst_V")); }
 };
 
 // ---- the program a Run value starts ------------------------------------------
@@ -627,7 +608,7 @@ TEST_F(ComputerDeleteEntries, OnlyTheProgramTheValueStartsIsDeleted) {
     size_t from = m.f.log.size();
     m.app.click("frm_c", "btn_d");
     const std::string want = c.deleted;
-    EXPECT_EQ(m.logged("delete ", from), want.empty() ? std::vector<std::string>{} : std::vector<std::string>{del(want)});
+    EXPECT_EQ(m.logSince(from, "delete "), want.empty() ? std::vector<std::string>{} : std::vector<std::string>{del(want)});
     EXPECT_FALSE(m.f.reg.hasValue(HKCU, RunKey, "V"));
     EXPECT_EQ(m.f.ui.boxes.back().text, "Delete complete!");
     for (const char* kept : {"C:\\Users\\user\\AppData\\ax.exe", "C:\\Windows\\notepad.exe", "C:\\Kestrive\\x.exe",
@@ -672,7 +653,7 @@ TEST(ComputerEndProcess, OnlyTheProcessOfTheFileIsEnded) {
     w.ctl("lst_V").items[0].marked = true;
     size_t from = m.f.log.size();
     m.app.click("frm_c", "btn_d");
-    const std::vector<std::string> runs = m.logged("run ", from);
+    const std::vector<std::string> runs = m.logSince(from, "run ");
     EXPECT_EQ(std::count(runs.begin(), runs.end(), run(decoy)), c.ended ? 1 : 0);
     EXPECT_GE(std::count(runs.begin(), runs.end(), run(real)), 1);
     EXPECT_EQ(m.f.proc.running(decoy), !c.ended);
@@ -690,7 +671,7 @@ TEST(ComputerEndProcess, TheToolIsNeverEnded) {
   ASSERT_EQ(m.app.find<FrmC>("frm_c")->ctl("lst_P").items.size(), 1u);
   size_t from = m.f.log.size();
   EndProcessByName(m.f.platform, Profile + "\\pskill.exe");
-  EXPECT_EQ(m.logged("run ", from), std::vector<std::string>{});
+  EXPECT_EQ(m.logSince(from, "run "), std::vector<std::string>{});
   EXPECT_TRUE(m.f.proc.running(tool));
 }
 
@@ -956,7 +937,7 @@ TEST(ComputerNoFalseSuccess, LeftWhateverTheRescanShows) {
     }
     size_t from = m.f.log.size();
     m.app.click("frm_c", c.button);
-    EXPECT_EQ(m.logged("msg ", from), c.shown);
+    EXPECT_EQ(m.logSince(from, "msg "), c.shown);
   }
 }
 

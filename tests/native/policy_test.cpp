@@ -7,10 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake/fake_platform.h"
+#include "tests/native/machine.h"
 #include "policy/frm_rm.h"
 #include "policy/function.h"
-#include "app/kestrive.h"
 #include "shell/texts.h"
 
 using namespace kestrive;
@@ -236,9 +235,7 @@ TEST(PolicyProcedures, RefusedMachineWritesCostOnlyThemselves) {
 
 // ---- the Registry Manager window ------------------------------------------
 
-struct Manager {
-  fake::FakePlatform f;
-  Kestrive app{f.platform};
+struct Manager : test::Machine {
   Manager() {
     app.start();
     app.click("frm_first", "btn_c");

@@ -12,10 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake/fake_platform.h"
+#include "tests/native/machine.h"
 #include "removable/frm_rd.h"
 #include "removable/root_entries.h"
-#include "app/kestrive.h"
 #include "shell/texts.h"
 
 using namespace kestrive;
@@ -41,9 +40,7 @@ struct RootEntry {
   uint32_t attributes = attr::Archive;
 };
 
-struct Machine {
-  fake::FakePlatform f;
-  Kestrive app{f.platform};
+struct Machine : test::Machine {
 
   void put(const std::string& root, const std::vector<RootEntry>& entries) {
     f.fs.addDrive(root);
@@ -81,23 +78,8 @@ struct Machine {
     for (size_t i = from; i < f.ui.boxes.size(); ++i) out.push_back(tagged(f.ui.boxes[i]));
     return out;
   }
-  size_t logSize() const { return f.log.size(); }
-  std::vector<std::string> logSince(size_t from, const std::string& prefix) const {
-    std::vector<std::string> out;
-    for (size_t i = from; i < f.log.size(); ++i)
-      if (f.log[i].rfind(prefix, 0) == 0) out.push_back(f.log[i]);
-    return out;
-  }
-  std::vector<std::string> list(const std::string& name) {
-    std::vector<std::string> out;
-    for (const Item& item : rd().ctl(name).items) out.push_back(item.text);
-    return out;
-  }
-  std::vector<std::string> drives() {
-    std::vector<std::string> out;
-    for (const Item& item : rd().ctl("cmb_rd").items) out.push_back(item.text);
-    return out;
-  }
+  std::vector<std::string> list(const std::string& name) { return test::Texts(rd().ctl(name)); }
+  std::vector<std::string> drives() { return test::Texts(rd().ctl("cmb_rd")); }
 };
 
 uint32_t base(const RootEntry& e) { return e.folder ? attr::Directory : 0; }

@@ -1,8 +1,7 @@
 // Start-up, the window graph, the return steps and the message convention.
 #include <gtest/gtest.h>
 
-#include "platform/fake/fake_platform.h"
-#include "app/kestrive.h"
+#include "tests/native/machine.h"
 #include "shell/texts.h"
 #include "shell/info_windows.h"
 
@@ -10,9 +9,7 @@ using namespace kestrive;
 
 namespace {
 
-struct ShellWindows : ::testing::Test {
-  fake::FakePlatform f;
-  Kestrive app{f.platform};
+struct ShellWindows : ::testing::Test, test::Machine {
 
   Window& win(const std::string& name) {
     Window* w = app.find(name);
