@@ -37,6 +37,12 @@ class FileSystem {
   virtual std::optional<uint32_t> attributes(const std::string& path) = 0;
   virtual bool deleteFile(const std::string& path) = 0;
   virtual bool exists(const std::string& path) = 0;
+  // For each name, true when the folder ("E:\" or "E:\x") holds no entry of
+  // that name, letter case ignored; all false when the folder cannot be
+  // listed to its end. One listing answers for every name: asking for each
+  // missing name alone costs a walk of the whole folder under Wine, which
+  // compares it with every name in every letter case.
+  virtual std::vector<bool> gone(const std::string& folder, const std::vector<std::string>& names) = 0;
   // A drive root such as "E:\" holds a readable medium.
   virtual bool driveReady(const std::string& root) = 0;
   // pattern is a folder followed by "\*"; "." and ".." are never yielded, nor

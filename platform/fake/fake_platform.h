@@ -45,10 +45,13 @@ class FakeFs : public FileSystem {
   std::optional<uint32_t> attributes(const std::string& path) override;
   bool deleteFile(const std::string& path) override;
   bool exists(const std::string& path) override;
+  // Logged as "gone <folder> <number of names>"; counts as a listing.
+  std::vector<bool> gone(const std::string& folder, const std::vector<std::string>& names) override;
   bool driveReady(const std::string& root) override;
   std::unique_ptr<DirListing> list(const std::string& pattern, uint32_t mask) override;
 
   int listings = 0;  // how many listings were started
+  int lookups = 0;   // exists() calls
 
  private:
   struct Entry {

@@ -332,6 +332,44 @@ TEST_F(Win32FsTest, DeleteRemovesOnlyWhatItCan) {
   EXPECT_TRUE(fs.exists(path(L"backup.com")));
 }
 
+TEST_F(Win32FsTest, GoneAnswersForEveryNameFromOneListing) {
+  makeFile(tmp / L"kept.lnk", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  makeFile(tmp / L"Mixed.LNK");
+  makeFile(tmp / L"report.lnk.");
+  makeFile(tmp / L"\u0424\u043e\u0442\u043e.inf");  // Фото.inf
+  makeDir(tmp / L"backup.com", FILE_ATTRIBUTE_HIDDEN);
+  makeDir(tmp / L"empty");
+  struct Case {
+    std::string name;
+    bool gone;
+  } cases[] = {
+      {"kept.lnk", false},
+      {"mixed.lnk", false},  // letter case ignored, as Windows looks names up
+      {"report.lnk", true},  // only its trailing-dot neighbour is there
+      {"report.lnk.", false},
+      {"\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE.INF", false},  // фото.INF
+      {"backup.com", false},
+      {"deleted.vbs", true},
+      {"", true},
+  };
+  std::vector<std::string> names;
+  std::vector<bool> want;
+  for (const Case& c : cases) {
+    names.push_back(c.name);
+    want.push_back(c.gone);
+  }
+  const std::string folder = utf8(tmp.wpath());
+  EXPECT_EQ(fs.gone(folder, names), want);
+  EXPECT_EQ(fs.gone(folder + "\\", names), want);
+  EXPECT_EQ(fs.gone(folder, {}), std::vector<bool>{});
+  // Nothing in it: everything asked for is gone.
+  EXPECT_EQ(fs.gone(path(L"empty"), {"kept.lnk", "a"}), (std::vector<bool>{true, true}));
+  // A folder that cannot be listed says nothing is gone.
+  EXPECT_EQ(fs.gone(path(L"missing"), {"kept.lnk", "a"}), (std::vector<bool>{false, false}));
+  EXPECT_EQ(fs.gone(path(L"kept.lnk"), {"a"}), std::vector<bool>{false});
+  EXPECT_EQ(fs.gone("", {"a"}), std::vector<bool>{false});
+}
+
 TEST_F(Win32FsTest, MissingPathsFailQuietly) {
   std::string p = path(L"gone.lnk");
   EXPECT_FALSE(fs.exists(p));

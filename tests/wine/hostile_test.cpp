@@ -388,6 +388,9 @@ class HookFs : public FileSystem {
   std::optional<uint32_t> attributes(const std::string& path) override { return real_.attributes(path); }
   bool deleteFile(const std::string& path) override { return real_.deleteFile(path); }
   bool exists(const std::string& path) override { return real_.exists(path); }
+  std::vector<bool> gone(const std::string& folder, const std::vector<std::string>& names) override {
+    return real_.gone(folder, names);
+  }
   bool driveReady(const std::string& root) override { return real_.driveReady(root); }
   std::unique_ptr<DirListing> list(const std::string& pattern, uint32_t mask) override {
     return real_.list(pattern, mask);
