@@ -36,6 +36,11 @@ class FileSystem {
   virtual bool setAttributes(const std::string& path, uint32_t attributes) = 0;
   virtual std::optional<uint32_t> attributes(const std::string& path) = 0;
   virtual bool deleteFile(const std::string& path) = 0;
+  // What setAttributes(path, Normal) and then deleteFile(path) do, in the
+  // fewest calls the system allows: the file goes whatever its read-only,
+  // hidden and system bits, and one that stays is left with normal
+  // attributes. The result is the delete call's, no proof that it is gone.
+  virtual bool deleteAsNormal(const std::string& path) = 0;
   virtual bool exists(const std::string& path) = 0;
   // For each name, true when the folder ("E:\" or "E:\x") holds no entry of
   // that name, letter case ignored; all false when the folder cannot be

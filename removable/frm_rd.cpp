@@ -258,9 +258,9 @@ void FrmRd::DeleteListedEntries(Control& list, bool all) {
     if (root.empty() || deviceRoot() != root) return;
     const std::string name = list.items[i].text;
     const std::string path = root + name;
-    fs.setAttributes(path, attr::Normal);
-    // Only a path that is gone counts as deleted, whatever the call said.
-    if (fs.deleteFile(path)) {
+    // Normal attributes first, so that read-only, hidden and system entries
+    // go too. Only a path that is gone counts as deleted, whatever the call said.
+    if (fs.deleteAsNormal(path)) {
       deletedRoot = root;
       deleted.push_back(i);
       continue;

@@ -129,6 +129,11 @@ bool FakeFs::deleteFile(const std::string& path) {
   return true;
 }
 
+bool FakeFs::deleteAsNormal(const std::string& path) {
+  setAttributes(path, attr::Normal);
+  return deleteFile(path);
+}
+
 bool FakeFs::exists(const std::string& path) {
   ++lookups;
   std::string r = resolve(path);

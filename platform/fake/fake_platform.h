@@ -44,6 +44,8 @@ class FakeFs : public FileSystem {
   bool setAttributes(const std::string& path, uint32_t attributes) override;
   std::optional<uint32_t> attributes(const std::string& path) override;
   bool deleteFile(const std::string& path) override;
+  // Logged as its two steps, "setattr <path> 128" and "delete <path>".
+  bool deleteAsNormal(const std::string& path) override;
   bool exists(const std::string& path) override;
   // Logged as "gone <folder> <number of names>"; counts as a listing.
   std::vector<bool> gone(const std::string& folder, const std::vector<std::string>& names) override;

@@ -118,6 +118,31 @@ bool Win32Fs::deleteFile(const std::string& path) {
   return DeleteFileW(toWinPath(path).c_str()) != 0;
 }
 
+bool Win32Fs::deleteAsNormal(const std::string& path) {
+  const std::wstring p = toWinPath(path);
+  // One open instead of one for the attributes and one for the deletion;
+  // the attributes only matter to a file that is to stay, or is read-only.
+  // No FILE_FLAG_BACKUP_SEMANTICS: a folder is never deleted as a file.
+  HANDLE h = CreateFileW(p.c_str(), DELETE | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    FILE_DISPOSITION_INFO dispose{TRUE};
+    bool deleted = SetFileInformationByHandle(h, FileDispositionInfo, &dispose, sizeof dispose) != 0;
+    if (!deleted) {
+      FILE_BASIC_INFO normal{};  // times of 0 stay as they are
+      normal.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+      deleted = SetFileInformationByHandle(h, FileBasicInfo, &normal, sizeof normal) != 0 &&
+                SetFileInformationByHandle(h, FileDispositionInfo, &dispose, sizeof dispose) != 0;
+    }
+    CloseHandle(h);
+    if (deleted) return true;
+  }
+  // A folder, a file held open without delete sharing: the two calls, which
+  // leave it normal.
+  SetFileAttributesW(p.c_str(), FILE_ATTRIBUTE_NORMAL);
+  return DeleteFileW(p.c_str()) != 0;
+}
+
 bool Win32Fs::exists(const std::string& path) {
   // Unlike a search, a relative name is looked for in the current directory only.
   return GetFileAttributesW(toWinPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -527,6 +527,7 @@ class FlakyListingFs : public FileSystem {
   bool setAttributes(const std::string& p, uint32_t a) override { return fs_.setAttributes(p, a); }
   std::optional<uint32_t> attributes(const std::string& p) override { return fs_.attributes(p); }
   bool deleteFile(const std::string& p) override { return fs_.deleteFile(p); }
+  bool deleteAsNormal(const std::string& p) override { return fs_.deleteAsNormal(p); }
   bool exists(const std::string& p) override { return fs_.exists(p); }
   std::vector<bool> gone(const std::string& f, const std::vector<std::string>& n) override { return fs_.gone(f, n); }
   bool driveReady(const std::string& r) override { return fs_.driveReady(r); }
@@ -1009,6 +1010,10 @@ class LyingDeleteFs : public FileSystem {
   bool setAttributes(const std::string& p, uint32_t a) override { return fs_.setAttributes(p, a); }
   std::optional<uint32_t> attributes(const std::string& p) override { return fs_.attributes(p); }
   bool deleteFile(const std::string&) override { return true; }
+  bool deleteAsNormal(const std::string& p) override {
+    fs_.setAttributes(p, attr::Normal);
+    return true;
+  }
   bool exists(const std::string& p) override { return fs_.exists(p); }
   std::vector<bool> gone(const std::string& f, const std::vector<std::string>& n) override { return fs_.gone(f, n); }
   bool driveReady(const std::string& r) override { return fs_.driveReady(r); }

@@ -332,6 +332,45 @@ TEST_F(Win32FsTest, DeleteRemovesOnlyWhatItCan) {
   EXPECT_TRUE(fs.exists(path(L"backup.com")));
 }
 
+TEST_F(Win32FsTest, DeleteAsNormalIsAttributesThenDeletionInOne) {
+  struct Case {
+    std::wstring name;
+    bool folder;
+    DWORD attributes;
+    DWORD holderShare;  // another program holds it open so; 0 for none
+    bool deleted;
+  } cases[] = {
+      {L"plain.lnk", false, 0, 0, true},
+      {L"worm.lnk", false, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, 0, true},
+      {L"readonly.vbs", false, FILE_ATTRIBUTE_READONLY, 0, true},
+      {L"hidden.inf", false, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, 0, true},
+      {L"report.lnk.", false, FILE_ATTRIBUTE_READONLY, 0, true},
+      {L"backup.com", true, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, 0, false},
+      {L"held.lnk", false, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY, FILE_SHARE_READ | FILE_SHARE_WRITE, false},
+  };
+  // The neighbour Windows would trim report.lnk. to.
+  makeFile(tmp / L"report.lnk", FILE_ATTRIBUTE_HIDDEN);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(utf8(c.name));
+    if (c.folder)
+      makeDir(tmp / c.name, c.attributes);
+    else
+      makeFile(tmp / c.name, c.attributes);
+    HANDLE held = INVALID_HANDLE_VALUE;
+    if (c.holderShare) {
+      held = CreateFileW(longForm(tmp / c.name).c_str(), GENERIC_READ, c.holderShare, nullptr, OPEN_EXISTING, 0, nullptr);
+      ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    }
+    EXPECT_EQ(fs.deleteAsNormal(path(c.name)), c.deleted);
+    EXPECT_EQ(present(tmp / c.name), !c.deleted);
+    // One that stays is left as the attributes step would leave it.
+    if (!c.deleted) EXPECT_EQ(rawAttributes(tmp / c.name) & kFlagBits, 0u);
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+  }
+  EXPECT_EQ(rawAttributes(tmp / L"report.lnk") & kFlagBits, attr::Hidden);
+  EXPECT_FALSE(fs.deleteAsNormal(path(L"missing.lnk")));
+}
+
 TEST_F(Win32FsTest, GoneAnswersForEveryNameFromOneListing) {
   makeFile(tmp / L"kept.lnk", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
   makeFile(tmp / L"Mixed.LNK");

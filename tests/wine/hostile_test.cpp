@@ -387,6 +387,10 @@ class HookFs : public FileSystem {
   }
   std::optional<uint32_t> attributes(const std::string& path) override { return real_.attributes(path); }
   bool deleteFile(const std::string& path) override { return real_.deleteFile(path); }
+  bool deleteAsNormal(const std::string& path) override {
+    if (beforeSetAttributes) beforeSetAttributes(path);
+    return real_.deleteAsNormal(path);
+  }
   bool exists(const std::string& path) override { return real_.exists(path); }
   std::vector<bool> gone(const std::string& folder, const std::vector<std::string>& names) override {
     return real_.gone(folder, names);
