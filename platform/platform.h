@@ -142,6 +142,10 @@ class Ui {
   virtual int messageBox(const std::string& text, const std::string& title, uint32_t flags) = 0;
   // Lets pending window events (clicks, timer ticks) run.
   virtual void doEvents() = 0;
+  // Sleeps until window events come or ms milliseconds have passed, and lets
+  // the events run: a wait that keeps the windows responsive without using
+  // the processor. May return early; the caller looks at the clock.
+  virtual void waitEvents(uint32_t ms) = 0;
   // Opens an address with the default verb, maximised; the result is ignored.
   virtual void openUrl(const std::string& address) = 0;
   [[noreturn]] virtual void endProcess() = 0;

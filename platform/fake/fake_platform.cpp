@@ -466,6 +466,12 @@ void FakeUi::doEvents() {
   if (onYield) onYield();
 }
 
+void FakeUi::waitEvents(uint32_t ms) {
+  waits.push_back(ms);
+  if (clock) clock->now += waitSlice != 0 && waitSlice < ms ? waitSlice : ms;
+  doEvents();
+}
+
 void FakeUi::openUrl(const std::string& address) {
   log_.push_back("url " + address);
   urls.push_back(address);
@@ -504,6 +510,7 @@ void RecordingHost::created(Window& w) { events.push_back("create " + w.name());
 void RecordingHost::destroyed(Window& w) { events.push_back("destroy " + w.name()); }
 
 FakePlatform::FakePlatform() {
+  ui.clock = &clock;
   fs.addDrive("C:\\");
   fs.addDir("C:\\Windows");
   fs.addDir("C:\\Program Files");

@@ -157,6 +157,8 @@ class FakeProcesses : public Processes {
   uint32_t nextPid_ = 1000;
 };
 
+class FakeClock;
+
 class FakeUi : public Ui {
  public:
   explicit FakeUi(Log& log) : log_(log) {}
@@ -167,7 +169,12 @@ class FakeUi : public Ui {
   std::vector<Box> boxes;
   std::deque<int> answers;  // Yes/No answers in order; an empty queue answers Yes (OK for OK boxes)
   std::vector<std::string> urls;
-  int yields = 0;
+  int yields = 0;  // doEvents and waitEvents calls
+  // The ms each waitEvents asked for. It moves the clock on by as much, or
+  // by at most waitSlice when that is set (events that came sooner).
+  std::vector<uint32_t> waits;
+  uint32_t waitSlice = 0;
+  FakeClock* clock = nullptr;
   bool ended = false;
   // Runs inside every message box / yield, e.g. to press another button meanwhile.
   std::function<void(const Box&)> onBox;
@@ -175,6 +182,7 @@ class FakeUi : public Ui {
 
   int messageBox(const std::string& text, const std::string& title, uint32_t flags) override;
   void doEvents() override;
+  void waitEvents(uint32_t ms) override;
   void openUrl(const std::string& address) override;
   [[noreturn]] void endProcess() override;
 

@@ -414,6 +414,7 @@ class ScriptUi : public Ui {
     return (flags & 0xF) == mb::YesNo ? mb::IdYes : mb::IdOk;
   }
   void doEvents() override { Sleep(1); }
+  void waitEvents(uint32_t ms) override { Sleep(ms); }
   void openUrl(const std::string& address) override { r_.put({"url", address}); }
   [[noreturn]] void endProcess() override {
     r_.put({"ended"});
