@@ -18,6 +18,8 @@ namespace {
 int g_ticks = 0;
 int g_posted = 0;
 
+void CALLBACK countTick(HWND, UINT, UINT_PTR, DWORD) { ++g_ticks; }
+
 LRESULT CALLBACK countPosted(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_APP) {
     ++g_posted;
@@ -46,7 +48,7 @@ TEST(Win32Wait, TimersAndMessagesFromOtherThreadsRunDuringAWait) {
   HWND target = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
   ASSERT_NE(target, nullptr);
   g_ticks = g_posted = 0;
-  UINT_PTR timer = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) { ++g_ticks; });
+  UINT_PTR timer = SetTimer(nullptr, 0, 20, countTick);
   ASSERT_NE(timer, 0u);
   std::thread poster([target] {
     Sleep(100);
