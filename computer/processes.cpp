@@ -39,7 +39,8 @@ void EndProcessByName(Platform& p, const std::string& path) {
 
 void WaitMilliseconds(Platform& p, uint32_t ms) {
   const uint32_t start = p.clock.tickCount();
-  while (static_cast<uint32_t>(p.clock.tickCount() - start) < ms) p.ui.doEvents();
+  for (uint32_t passed = p.clock.tickCount() - start; passed < ms; passed = p.clock.tickCount() - start)
+    p.ui.waitEvents(ms - passed);
 }
 
 bool RetryDeleteWhileExists(Platform& p, const std::string& path) {

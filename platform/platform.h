@@ -36,7 +36,18 @@ class FileSystem {
   virtual bool setAttributes(const std::string& path, uint32_t attributes) = 0;
   virtual std::optional<uint32_t> attributes(const std::string& path) = 0;
   virtual bool deleteFile(const std::string& path) = 0;
+  // What setAttributes(path, Normal) and then deleteFile(path) do, in the
+  // fewest calls the system allows: the file goes whatever its read-only,
+  // hidden and system bits, and one that stays is left with normal
+  // attributes. The result is the delete call's, no proof that it is gone.
+  virtual bool deleteAsNormal(const std::string& path) = 0;
   virtual bool exists(const std::string& path) = 0;
+  // For each name, true when the folder ("E:\" or "E:\x") holds no entry of
+  // that name, letter case ignored; all false when the folder cannot be
+  // listed to its end. One listing answers for every name: asking for each
+  // missing name alone costs a walk of the whole folder under Wine, which
+  // compares it with every name in every letter case.
+  virtual std::vector<bool> gone(const std::string& folder, const std::vector<std::string>& names) = 0;
   // A drive root such as "E:\" holds a readable medium.
   virtual bool driveReady(const std::string& root) = 0;
   // pattern is a folder followed by "\*"; "." and ".." are never yielded, nor
@@ -131,6 +142,10 @@ class Ui {
   virtual int messageBox(const std::string& text, const std::string& title, uint32_t flags) = 0;
   // Lets pending window events (clicks, timer ticks) run.
   virtual void doEvents() = 0;
+  // Sleeps until window events come or ms milliseconds have passed, and lets
+  // the events run: a wait that keeps the windows responsive without using
+  // the processor. May return early; the caller looks at the clock.
+  virtual void waitEvents(uint32_t ms) = 0;
   // Opens an address with the default verb, maximised; the result is ignored.
   virtual void openUrl(const std::string& address) = 0;
   [[noreturn]] virtual void endProcess() = 0;

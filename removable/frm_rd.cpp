@@ -206,6 +206,40 @@ void FrmRd::reportDeletion(const Control& list, std::initializer_list<Control*> 
 
 void FrmRd::DeleteListedEntries(Control& list, bool all) {
   FileSystem& fs = p().fs;
+  // Entries whose delete call succeeded, highest index first, not yet seen
+  // gone. One listing judges them together, before any box and at the end:
+  // looking up each missing name alone costs a walk of the whole root under
+  // Wine, which made the deletion grow with the square of the list. No box
+  // comes between their deletion and the listing, so the indices hold.
+  std::vector<int> deleted;
+  std::string deletedRoot;
+  auto judgeDeleted = [&]() {
+    if (deleted.empty()) return true;
+    std::vector<std::string> names;
+    for (int i : deleted) names.push_back(list.items[i].text);
+    std::vector<bool> gone = fs.gone(deletedRoot, names);
+    // On a drive pulled out every path is gone and nothing was deleted.
+    if (!fs.driveReady(deletedRoot)) gone.assign(gone.size(), false);
+    std::vector<bool> drop(list.items.size(), false);
+    std::vector<std::string> left;
+    for (size_t k = 0; k < deleted.size(); ++k) {
+      if (gone[k])
+        drop[deleted[k]] = true;
+      else
+        left.push_back(deletedRoot + names[k]);
+    }
+    deleted.clear();
+    size_t kept = 0;
+    for (size_t i = 0; i < list.items.size(); ++i)
+      if (!drop[i]) {
+        if (kept != i) list.items[kept] = std::move(list.items[i]);
+        ++kept;
+      }
+    list.items.resize(kept);
+    for (const std::string& path : left)
+      if (!tell(msg::CannotDeletePrefix + path + msg::InUseRemovable, MsgKind::Error)) return false;
+    return true;
+  };
   // From the last entry down, so removing one never moves one still to visit.
   for (int i = static_cast<int>(list.items.size()) - 1; i >= 0; --i) {
     // The list may have changed while an earlier box was open.
@@ -220,18 +254,26 @@ void FrmRd::DeleteListedEntries(Control& list, bool all) {
     // Without a device the path would name the working folder; a device
     // chosen meanwhile emptied the list.
     if (root.empty() || deviceRoot() != root) return;
-    const std::string path = root + list.items[i].text;
-    fs.setAttributes(path, attr::Normal);
-    fs.deleteFile(path);
-    // Only a path that is gone counts as deleted, whatever the call said;
-    // but on a drive pulled out every path is gone and nothing was deleted.
+    const std::string name = list.items[i].text;
+    const std::string path = root + name;
+    // Normal attributes first, so that read-only, hidden and system entries
+    // go too. Only a path that is gone counts as deleted, whatever the call said.
+    if (fs.deleteAsNormal(path)) {
+      deletedRoot = root;
+      deleted.push_back(i);
+      continue;
+    }
+    // Boxes come in the walk's order: those of the entries above first.
+    if (!judgeDeleted()) return;
+    // On a drive pulled out every path is gone and nothing was deleted.
     if (fs.exists(path) || !fs.driveReady(root)) {
       tell(msg::CannotDeletePrefix + path + msg::InUseRemovable, MsgKind::Error);
       if (!loaded()) return;
-    } else {
+    } else if (i < static_cast<int>(list.items.size()) && list.items[i].text == name) {
       list.items.erase(list.items.begin() + i);
     }
   }
+  judgeDeleted();
 }
 
 void FrmRd::e_sa_Click() {

@@ -129,11 +129,33 @@ bool FakeFs::deleteFile(const std::string& path) {
   return true;
 }
 
+bool FakeFs::deleteAsNormal(const std::string& path) {
+  setAttributes(path, attr::Normal);
+  return deleteFile(path);
+}
+
 bool FakeFs::exists(const std::string& path) {
+  ++lookups;
   std::string r = resolve(path);
   if (notReady_.count(driveOf(r))) return false;
   if (r.size() == 3) return drives_.count(lower(r)) != 0;
   return findEntry(path) != nullptr;
+}
+
+std::vector<bool> FakeFs::gone(const std::string& folder, const std::vector<std::string>& names) {
+  ++listings;
+  log_.push_back("gone " + folder + " " + std::to_string(names.size()));
+  std::vector<bool> out(names.size(), false);
+  const std::string base = !folder.empty() && folder.back() == '\\' ? folder : folder + "\\";
+  const std::string k = key(base);
+  const std::string drive = driveOf(base);
+  if (base.size() < 3 || !drives_.count(drive) || notReady_.count(drive)) return out;
+  if (k.size() > 3 && !findEntry(base)) return out;
+  // A listing that fails part-way cannot tell what is gone.
+  auto fail = failAfter_.find(k);
+  if (fail != failAfter_.end() && static_cast<int>(namesIn(base).size()) > fail->second) return out;
+  for (size_t i = 0; i < names.size(); ++i) out[i] = findEntry(base + names[i]) == nullptr;
+  return out;
 }
 
 bool FakeFs::driveReady(const std::string& root) {
@@ -444,6 +466,12 @@ void FakeUi::doEvents() {
   if (onYield) onYield();
 }
 
+void FakeUi::waitEvents(uint32_t ms) {
+  waits.push_back(ms);
+  if (clock) clock->now += waitSlice != 0 && waitSlice < ms ? waitSlice : ms;
+  doEvents();
+}
+
 void FakeUi::openUrl(const std::string& address) {
   log_.push_back("url " + address);
   urls.push_back(address);
@@ -482,6 +510,7 @@ void RecordingHost::created(Window& w) { events.push_back("create " + w.name());
 void RecordingHost::destroyed(Window& w) { events.push_back("destroy " + w.name()); }
 
 FakePlatform::FakePlatform() {
+  ui.clock = &clock;
   fs.addDrive("C:\\");
   fs.addDir("C:\\Windows");
   fs.addDir("C:\\Program Files");

@@ -44,11 +44,16 @@ class FakeFs : public FileSystem {
   bool setAttributes(const std::string& path, uint32_t attributes) override;
   std::optional<uint32_t> attributes(const std::string& path) override;
   bool deleteFile(const std::string& path) override;
+  // Logged as its two steps, "setattr <path> 128" and "delete <path>".
+  bool deleteAsNormal(const std::string& path) override;
   bool exists(const std::string& path) override;
+  // Logged as "gone <folder> <number of names>"; counts as a listing.
+  std::vector<bool> gone(const std::string& folder, const std::vector<std::string>& names) override;
   bool driveReady(const std::string& root) override;
   std::unique_ptr<DirListing> list(const std::string& pattern, uint32_t mask) override;
 
   int listings = 0;  // how many listings were started
+  int lookups = 0;   // exists() calls
 
  private:
   struct Entry {
@@ -152,6 +157,8 @@ class FakeProcesses : public Processes {
   uint32_t nextPid_ = 1000;
 };
 
+class FakeClock;
+
 class FakeUi : public Ui {
  public:
   explicit FakeUi(Log& log) : log_(log) {}
@@ -162,7 +169,12 @@ class FakeUi : public Ui {
   std::vector<Box> boxes;
   std::deque<int> answers;  // Yes/No answers in order; an empty queue answers Yes (OK for OK boxes)
   std::vector<std::string> urls;
-  int yields = 0;
+  int yields = 0;  // doEvents and waitEvents calls
+  // The ms each waitEvents asked for. It moves the clock on by as much, or
+  // by at most waitSlice when that is set (events that came sooner).
+  std::vector<uint32_t> waits;
+  uint32_t waitSlice = 0;
+  FakeClock* clock = nullptr;
   bool ended = false;
   // Runs inside every message box / yield, e.g. to press another button meanwhile.
   std::function<void(const Box&)> onBox;
@@ -170,6 +182,7 @@ class FakeUi : public Ui {
 
   int messageBox(const std::string& text, const std::string& title, uint32_t flags) override;
   void doEvents() override;
+  void waitEvents(uint32_t ms) override;
   void openUrl(const std::string& address) override;
   [[noreturn]] void endProcess() override;
 

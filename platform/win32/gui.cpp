@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "platform/win32/control_ids.h"
 #include "platform/win32/os.h"
@@ -248,7 +249,8 @@ void Gui::syncControl(Shown& s, Control& c, int id, Mirror& m) {
     }
     return;
   }
-  HWND h = GetDlgItem(s.hwnd, id);
+  if (first) m.hwnd = GetDlgItem(s.hwnd, id);
+  HWND h = m.hwnd;
   if (!h) return;
   const bool hasCaption = c.kind == Kind::Button || c.kind == Kind::Label || c.kind == Kind::Check ||
                           c.kind == Kind::Frame || c.kind == Kind::Text;
@@ -318,7 +320,7 @@ void Gui::dispatch(Shown& s, const std::string& control, const std::string& even
   asking_.push_back(window);
   app_->event(window, control, event);
   asking_.pop_back();
-  sync();
+  if (pumping_ == 0) sync();
 }
 
 INT_PTR CALLBACK Gui::dialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -472,7 +474,10 @@ int Gui::messageBox(const std::string& text, const std::string& title, uint32_t 
     EnableWindow(s.hwnd, FALSE);
     s.enabled = false;
   }
+  // The box's own loop runs the timers; each of their events shows at once.
+  const int pumping = std::exchange(pumping_, 0);
   int answer = MessageBoxW(owner, widen(text).c_str(), widen(title).c_str(), flags | MB_SETFOREGROUND);
+  pumping_ = pumping;
   --modal_;
   for (auto& [w, s] : shown_) s.enabled.reset();
   sync();
@@ -492,8 +497,8 @@ bool Gui::isDialogMessage(MSG& m) {
   return false;
 }
 
-void Gui::doEvents() {
-  sync();
+void Gui::pumpMessages() {
+  ++pumping_;
   MSG m;
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
     if (m.message == WM_QUIT) {
@@ -505,8 +510,22 @@ void Gui::doEvents() {
       DispatchMessageW(&m);
     }
   }
-  // A short wait for new input keeps a waiting loop from spinning a core.
-  MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+  --pumping_;
+}
+
+void Gui::doEvents() {
+  sync();
+  pumpMessages();
+  sync();
+}
+
+void Gui::waitEvents(uint32_t ms) {
+  // What the waiting handler changed shows while it waits.
+  sync();
+  // Wakes for input, a timer or a posted message; MWMO_INPUTAVAILABLE also
+  // for input an earlier peek saw but left in the queue.
+  MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  pumpMessages();
   sync();
 }
 

@@ -29,6 +29,7 @@ class Gui : public Ui, public WindowHost {
 
   int messageBox(const std::string& text, const std::string& title, uint32_t flags) override;
   void doEvents() override;
+  void waitEvents(uint32_t ms) override;
   void openUrl(const std::string& address) override;
   [[noreturn]] void endProcess() override;
 
@@ -40,6 +41,7 @@ class Gui : public Ui, public WindowHost {
  private:
   struct Mirror {
     bool known = false;
+    HWND hwnd = nullptr;  // looked up once: each lookup is a round trip to the window system
     std::string caption;
     bool enabled = true, visible = true;
     int value = 0, listIndex = -1, interval = 0;
@@ -68,6 +70,7 @@ class Gui : public Ui, public WindowHost {
   void toggleMarks(Shown& s, Control& list, HWND lv, const std::vector<int>& rows);
   void dispatch(Shown& s, const std::string& control, const std::string& event);
   bool isDialogMessage(MSG& m);
+  void pumpMessages();
   void keepFocus(Shown& s, HWND had = nullptr);
   void passFocus(Shown& s, HWND h);
   HWND boxOwner();
@@ -77,6 +80,7 @@ class Gui : public Ui, public WindowHost {
   std::map<Window*, Shown> shown_;
   int modal_ = 0;
   bool syncing_ = false;
+  int pumping_ = 0;  // while above 0, the pump mirrors the windows once at its end
   std::vector<std::string> asking_;  // windows whose handlers run, innermost last
   std::wstring dispText_;  // keeps list texts alive while the list paints them
 };

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string_view>
+#include <unordered_set>
 
 namespace kestrive::win32 {
 
@@ -117,9 +118,74 @@ bool Win32Fs::deleteFile(const std::string& path) {
   return DeleteFileW(toWinPath(path).c_str()) != 0;
 }
 
+bool Win32Fs::deleteAsNormal(const std::string& path) {
+  const std::wstring p = toWinPath(path);
+  // One open instead of one for the attributes and one for the deletion;
+  // the attributes only matter to a file that is to stay, or is read-only.
+  // No FILE_FLAG_BACKUP_SEMANTICS: a folder is never deleted as a file.
+  HANDLE h = CreateFileW(p.c_str(), DELETE | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    FILE_DISPOSITION_INFO dispose{TRUE};
+    bool deleted = SetFileInformationByHandle(h, FileDispositionInfo, &dispose, sizeof dispose) != 0;
+    if (!deleted) {
+      FILE_BASIC_INFO normal{};  // times of 0 stay as they are
+      normal.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+      deleted = SetFileInformationByHandle(h, FileBasicInfo, &normal, sizeof normal) != 0 &&
+                SetFileInformationByHandle(h, FileDispositionInfo, &dispose, sizeof dispose) != 0;
+    }
+    CloseHandle(h);
+    if (deleted) return true;
+  }
+  // A folder, a file held open without delete sharing: the two calls, which
+  // leave it normal.
+  SetFileAttributesW(p.c_str(), FILE_ATTRIBUTE_NORMAL);
+  return DeleteFileW(p.c_str()) != 0;
+}
+
 bool Win32Fs::exists(const std::string& path) {
   // Unlike a search, a relative name is looked for in the current directory only.
   return GetFileAttributesW(toWinPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+namespace {
+
+// Windows' letter case rule for names: each UTF-16 unit on its own.
+std::wstring upperName(std::wstring name) {
+  if (!name.empty()) CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
+  return name;
+}
+
+}  // namespace
+
+std::vector<bool> Win32Fs::gone(const std::string& folder, const std::vector<std::string>& names) {
+  std::vector<bool> out(names.size(), false);
+  if (folder.empty()) return out;
+  const std::string base = folder.back() == '\\' ? folder : folder + "\\";
+  const std::wstring pattern = toWinPath(base + "*");
+  WIN32_FIND_DATAW data;
+  HANDLE h = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                              FIND_FIRST_EX_LARGE_FETCH);
+  if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
+    h = FindFirstFileExW(pattern.c_str(), FindExInfoStandard, &data, FindExSearchNameMatch, nullptr, 0);
+  std::unordered_set<std::wstring> present;
+  if (h == INVALID_HANDLE_VALUE) {
+    // A drive root holds no "." entry, so an empty one lists nothing at all;
+    // anything else that cannot be listed tells nothing about its names.
+    if (GetLastError() != ERROR_FILE_NOT_FOUND) return out;
+    const DWORD a = GetFileAttributesW(toWinPath(base).c_str());
+    if (a == INVALID_FILE_ATTRIBUTES || !(a & FILE_ATTRIBUTE_DIRECTORY)) return out;
+  } else {
+    do {
+      present.insert(upperName(data.cFileName));
+    } while (FindNextFileW(h, &data));
+    const DWORD end = GetLastError();
+    FindClose(h);
+    // Cut short (a drive pulled out): the names not seen may still be there.
+    if (end != ERROR_NO_MORE_FILES) return out;
+  }
+  for (size_t i = 0; i < names.size(); ++i) out[i] = !present.count(upperName(widen(names[i])));
+  return out;
 }
 
 bool Win32Fs::driveReady(const std::string& root) {

@@ -23,7 +23,9 @@ class Win32Fs : public FileSystem {
   bool setAttributes(const std::string& path, uint32_t attributes) override;
   std::optional<uint32_t> attributes(const std::string& path) override;
   bool deleteFile(const std::string& path) override;
+  bool deleteAsNormal(const std::string& path) override;
   bool exists(const std::string& path) override;
+  std::vector<bool> gone(const std::string& folder, const std::vector<std::string>& names) override;
   bool driveReady(const std::string& root) override;
   std::unique_ptr<DirListing> list(const std::string& pattern, uint32_t mask) override;
 };

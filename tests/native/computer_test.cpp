@@ -1002,20 +1002,25 @@ TEST_F(ComputerControls, TimerFollowsTheLists) {
 // ---- waits, and clicks during them ---------------------------------------------------
 
 struct WaitCase {
-  uint32_t now, step, ms;
-  int yields;
+  uint32_t now, step, ms, slice;
+  std::vector<uint32_t> waits;  // what each wait for events asked for
 };
 
-TEST(ComputerWait, ElapsedTimeSurvivesTheTickWrap) {
-  for (const WaitCase& w : {WaitCase{0, 500, 1000, 1}, WaitCase{0, 1, 1000, 999}, WaitCase{0, 1000, 1000, 0},
-                            WaitCase{0xFFFFFF00u, 100, 1000, 9}, WaitCase{0xFFFFFFFFu, 1, 3, 2},
-                            WaitCase{0xFFFFFC18u, 10, 1000, 99}, WaitCase{5, 1, 0, 0}}) {
-    SCOPED_TRACE(std::to_string(w.now) + " step " + std::to_string(w.step));
+// Each wait for events asks only for what is left, measured across a wrap of
+// the tick counter, and the waiting goes on when events end one early.
+TEST(ComputerWait, AsksForWhatIsLeftAcrossTheTickWrap) {
+  for (const WaitCase& w : {WaitCase{0, 500, 1000, 0, {500}}, WaitCase{0, 1, 1000, 0, {999}},
+                            WaitCase{0, 1000, 1000, 0, {}}, WaitCase{0xFFFFFF00u, 100, 1000, 0, {900}},
+                            WaitCase{0xFFFFFFFFu, 1, 3, 0, {2}}, WaitCase{0xFFFFFC18u, 0, 1000, 300, {1000, 700, 400, 100}},
+                            WaitCase{0xFFFFFFF0u, 10, 100, 40, {90, 40}}, WaitCase{5, 1, 0, 0, {}}}) {
+    SCOPED_TRACE(std::to_string(w.now) + " step " + std::to_string(w.step) + " slice " + std::to_string(w.slice));
     fake::FakePlatform f;
     f.clock.now = w.now;
     f.clock.step = w.step;
+    f.ui.waitSlice = w.slice;
     WaitMilliseconds(f.platform, w.ms);
-    EXPECT_EQ(f.ui.yields, w.yields);
+    EXPECT_EQ(f.ui.waits, w.waits);
+    EXPECT_EQ(f.ui.yields, static_cast<int>(w.waits.size()));
   }
 }
 

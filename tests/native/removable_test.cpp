@@ -509,7 +509,9 @@ class FlakyListingFs : public FileSystem {
   bool setAttributes(const std::string& p, uint32_t a) override { return fs_.setAttributes(p, a); }
   std::optional<uint32_t> attributes(const std::string& p) override { return fs_.attributes(p); }
   bool deleteFile(const std::string& p) override { return fs_.deleteFile(p); }
+  bool deleteAsNormal(const std::string& p) override { return fs_.deleteAsNormal(p); }
   bool exists(const std::string& p) override { return fs_.exists(p); }
+  std::vector<bool> gone(const std::string& f, const std::vector<std::string>& n) override { return fs_.gone(f, n); }
   bool driveReady(const std::string& r) override { return fs_.driveReady(r); }
   std::unique_ptr<DirListing> list(const std::string& pattern, uint32_t mask) override {
     auto inner = fs_.list(pattern, mask);
@@ -887,6 +889,38 @@ TEST(RemovableDelete, WalksFromTheLastEntryToTheFirst) {
             (std::vector<std::string>{"setattr E:\\c.lnk 128", "setattr E:\\b.lnk 128", "setattr E:\\a.lnk 128"}));
 }
 
+// Looking up a deleted name on its own costs a walk of the whole root under
+// Wine; the deleted entries are judged by one listing between the boxes.
+TEST(RemovableDelete, OneListingJudgesWhatWentBetweenTheBoxes) {
+  Machine m;
+  std::vector<RootEntry> entries;
+  for (int i = 0; i < 200; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "w%03d.lnk", i);
+    entries.push_back({name});
+  }
+  m.put("E:\\", entries);
+  m.open();
+  m.scan("E:\\");
+  m.f.fs.lock("E:\\w150.lnk");
+  m.f.fs.lock("E:\\w020.lnk");
+  m.tick();
+  size_t boxes = m.boxes();
+  size_t log = m.logSize();
+  const int lookups = m.f.fs.lookups;
+  m.app.click("frm_rd", "btn_d2");
+  EXPECT_EQ(m.shownSince(boxes), (std::vector<std::string>{Q + msg::ConfirmDelete,
+                                                           E + "Cannot delete file 'E:\\w150.lnk' because file is being used.",
+                                                           E + "Cannot delete file 'E:\\w020.lnk' because file is being used.",
+                                                           I + msg::DeleteLeftRemovable}));
+  // Those above each box, then the rest: never one lookup per entry.
+  EXPECT_EQ(m.logSince(log, "gone"), (std::vector<std::string>{"gone E:\\ 49", "gone E:\\ 129", "gone E:\\ 20"}));
+  EXPECT_EQ(m.f.fs.lookups - lookups, 2);
+  EXPECT_EQ(m.logSince(log, "delete").size(), 200u);
+  EXPECT_EQ(m.f.fs.namesIn("E:\\"), (std::vector<std::string>{"w020.lnk", "w150.lnk"}));
+  EXPECT_EQ(m.list("lst_dir_2"), (std::vector<std::string>{"w020.lnk", "w150.lnk"}));
+}
+
 TEST(RemovableDelete, HiddenSystemReadOnlyEntryIsDeleted) {
   Machine m;
   m.put("E:\\", {{"evil.lnk", false, attr::ReadOnly | attr::Hidden | attr::System}});
@@ -958,7 +992,12 @@ class LyingDeleteFs : public FileSystem {
   bool setAttributes(const std::string& p, uint32_t a) override { return fs_.setAttributes(p, a); }
   std::optional<uint32_t> attributes(const std::string& p) override { return fs_.attributes(p); }
   bool deleteFile(const std::string&) override { return true; }
+  bool deleteAsNormal(const std::string& p) override {
+    fs_.setAttributes(p, attr::Normal);
+    return true;
+  }
   bool exists(const std::string& p) override { return fs_.exists(p); }
+  std::vector<bool> gone(const std::string& f, const std::vector<std::string>& n) override { return fs_.gone(f, n); }
   bool driveReady(const std::string& r) override { return fs_.driveReady(r); }
   std::unique_ptr<DirListing> list(const std::string& pattern, uint32_t mask) override {
     return fs_.list(pattern, mask);

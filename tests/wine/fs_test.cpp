@@ -332,6 +332,83 @@ TEST_F(Win32FsTest, DeleteRemovesOnlyWhatItCan) {
   EXPECT_TRUE(fs.exists(path(L"backup.com")));
 }
 
+TEST_F(Win32FsTest, DeleteAsNormalIsAttributesThenDeletionInOne) {
+  struct Case {
+    std::wstring name;
+    bool folder;
+    DWORD attributes;
+    DWORD holderShare;  // another program holds it open so; 0 for none
+    bool deleted;
+  } cases[] = {
+      {L"plain.lnk", false, 0, 0, true},
+      {L"worm.lnk", false, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, 0, true},
+      {L"readonly.vbs", false, FILE_ATTRIBUTE_READONLY, 0, true},
+      {L"hidden.inf", false, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, 0, true},
+      {L"report.lnk.", false, FILE_ATTRIBUTE_READONLY, 0, true},
+      {L"backup.com", true, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, 0, false},
+      {L"held.lnk", false, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY, FILE_SHARE_READ | FILE_SHARE_WRITE, false},
+  };
+  // The neighbour Windows would trim report.lnk. to.
+  makeFile(tmp / L"report.lnk", FILE_ATTRIBUTE_HIDDEN);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(utf8(c.name));
+    if (c.folder)
+      makeDir(tmp / c.name, c.attributes);
+    else
+      makeFile(tmp / c.name, c.attributes);
+    HANDLE held = INVALID_HANDLE_VALUE;
+    if (c.holderShare) {
+      held = CreateFileW(longForm(tmp / c.name).c_str(), GENERIC_READ, c.holderShare, nullptr, OPEN_EXISTING, 0, nullptr);
+      ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    }
+    EXPECT_EQ(fs.deleteAsNormal(path(c.name)), c.deleted);
+    EXPECT_EQ(present(tmp / c.name), !c.deleted);
+    // One that stays is left as the attributes step would leave it.
+    if (!c.deleted) EXPECT_EQ(rawAttributes(tmp / c.name) & kFlagBits, 0u);
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+  }
+  EXPECT_EQ(rawAttributes(tmp / L"report.lnk") & kFlagBits, attr::Hidden);
+  EXPECT_FALSE(fs.deleteAsNormal(path(L"missing.lnk")));
+}
+
+TEST_F(Win32FsTest, GoneAnswersForEveryNameFromOneListing) {
+  makeFile(tmp / L"kept.lnk", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  makeFile(tmp / L"Mixed.LNK");
+  makeFile(tmp / L"report.lnk.");
+  makeFile(tmp / L"\u0424\u043e\u0442\u043e.inf");  // Фото.inf
+  makeDir(tmp / L"backup.com", FILE_ATTRIBUTE_HIDDEN);
+  makeDir(tmp / L"empty");
+  struct Case {
+    std::string name;
+    bool gone;
+  } cases[] = {
+      {"kept.lnk", false},
+      {"mixed.lnk", false},  // letter case ignored, as Windows looks names up
+      {"report.lnk", true},  // only its trailing-dot neighbour is there
+      {"report.lnk.", false},
+      {"\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE.INF", false},  // фото.INF
+      {"backup.com", false},
+      {"deleted.vbs", true},
+      {"", true},
+  };
+  std::vector<std::string> names;
+  std::vector<bool> want;
+  for (const Case& c : cases) {
+    names.push_back(c.name);
+    want.push_back(c.gone);
+  }
+  const std::string folder = utf8(tmp.wpath());
+  EXPECT_EQ(fs.gone(folder, names), want);
+  EXPECT_EQ(fs.gone(folder + "\\", names), want);
+  EXPECT_EQ(fs.gone(folder, {}), std::vector<bool>{});
+  // Nothing in it: everything asked for is gone.
+  EXPECT_EQ(fs.gone(path(L"empty"), {"kept.lnk", "a"}), (std::vector<bool>{true, true}));
+  // A folder that cannot be listed says nothing is gone.
+  EXPECT_EQ(fs.gone(path(L"missing"), {"kept.lnk", "a"}), (std::vector<bool>{false, false}));
+  EXPECT_EQ(fs.gone(path(L"kept.lnk"), {"a"}), std::vector<bool>{false});
+  EXPECT_EQ(fs.gone("", {"a"}), std::vector<bool>{false});
+}
+
 TEST_F(Win32FsTest, MissingPathsFailQuietly) {
   std::string p = path(L"gone.lnk");
   EXPECT_FALSE(fs.exists(p));

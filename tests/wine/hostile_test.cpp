@@ -387,7 +387,14 @@ class HookFs : public FileSystem {
   }
   std::optional<uint32_t> attributes(const std::string& path) override { return real_.attributes(path); }
   bool deleteFile(const std::string& path) override { return real_.deleteFile(path); }
+  bool deleteAsNormal(const std::string& path) override {
+    if (beforeSetAttributes) beforeSetAttributes(path);
+    return real_.deleteAsNormal(path);
+  }
   bool exists(const std::string& path) override { return real_.exists(path); }
+  std::vector<bool> gone(const std::string& folder, const std::vector<std::string>& names) override {
+    return real_.gone(folder, names);
+  }
   bool driveReady(const std::string& root) override { return real_.driveReady(root); }
   std::unique_ptr<DirListing> list(const std::string& pattern, uint32_t mask) override {
     return real_.list(pattern, mask);
@@ -407,6 +414,7 @@ class ScriptUi : public Ui {
     return (flags & 0xF) == mb::YesNo ? mb::IdYes : mb::IdOk;
   }
   void doEvents() override { Sleep(1); }
+  void waitEvents(uint32_t ms) override { Sleep(ms); }
   void openUrl(const std::string& address) override { r_.put({"url", address}); }
   [[noreturn]] void endProcess() override {
     r_.put({"ended"});

@@ -1,0 +1,134 @@
+# The Pen Drive Delete benchmark, inside tools/wine-env.sh (see bench/delete.sh):
+# for each size, a drive E: whose root holds that many shortcuts, hidden,
+# system and read-only as the worm leaves them. Kestrive scans it through the
+# real window, then its Delete of the virus list (automatic mode, the whole
+# list) is timed from Yes to the "Delete complete!" box. The same names are
+# then made again on the same root, as the scan left them, and Windows' own
+# del /f /a deletes them.
+#
+#   delete-inner.sh <rounds> <entries> [<entries> ...]
+set -euo pipefail
+rounds="${1:-1}"
+shift
+sizes=("$@")
+source "$SOURCE_DIR/bench/lib.sh"
+bench_inner delete
+
+app="$(work_folder tool bench)"
+ROOTATTRS="$WIN32_BUILD/rootattrs.exe"
+rootattrs() { (cd "$WINEPREFIX/drive_c" && "$WINE" "$ROOTATTRS" "$@" | tr -d '\r'); }
+win_cmd() { (cd "$WINEPREFIX/drive_c" && "$WINE" cmd /c "$@" >/dev/null 2>&1); }
+now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+# How many entries the root holds (an empty root cannot even be listed).
+entries_left() { rootattrs count 'E:\' 2>/dev/null | sed -n 's/^\([0-9]*\) entries.*/\1/p' | grep . || echo 0; }
+warnings=0
+expect_empty() {
+  local left
+  left="$(entries_left)"
+  if [ "$left" != 0 ]; then
+    echo "   WARNING: $left entries left on E:\\ after $1" >&2
+    warnings=$((warnings + 1))
+  fi
+}
+
+map_drive E
+drive_root="$DRIVES/e"
+# Made by the host: Wine looks for every new name in every letter case,
+# which costs a walk of the whole folder each time.
+make_root() {
+  local n="$1"
+  rm -rf "${drive_root:?}/"*
+  (cd "$drive_root" && for (( i = 0; i < n; i++ )); do printf 'Photo %05d.lnk\0' "$i"; done | xargs -0 touch)
+}
+
+mkdir -p "$WINEPREFIX/drive_c/bench-empty"
+rm -rf "$WINEPREFIX/drive_c/bench-empty/"*
+t0="$(now_ms)"
+win_cmd del /f /a /q 'C:\bench-empty\*' || true
+cmd_startup_ms=$(( $(now_ms) - t0 ))
+
+declare -A delete_of del_of
+for n in "${sizes[@]}"; do
+  delete_ms=() del_ms=()
+  for (( r = 1; r <= rounds; r++ )); do
+    make_root "$n"
+    rootattrs set 'E:\' 7 >/dev/null
+    out="$(drive <<EOF
+launch $app\\kestrive.exe $app
+wait-window frm_first
+click frm_first btn_rd
+wait-window frm_rd
+select frm_rd cmb_rd "E:\\"
+sleep 300
+expect-enabled frm_rd btn_scan 1
+click frm_rd btn_scan
+box "Are you sure to scan this device?" yes question
+wait-box "Scan complete. Delete file that you don't know." 1800
+box "Scan complete. Delete file that you don't know." ok
+expect-checked frm_rd chkAD 1
+sleep 300
+expect-enabled frm_rd btn_d2 1
+click frm_rd btn_d2
+wait-box "Are you sure to delete this file(s)?"
+stopwatch start
+box "Are you sure to delete this file(s)?" yes question
+wait-box "Delete complete!" 1800
+stopwatch print delete
+box "Delete complete!" ok
+menu frm_rd f_Exit
+wait-exit 60
+EOF
+)" || { echo "$out"; echo "delete: the run through the window failed ($n entries)"; exit 1; }
+    ms="$(echo "$out" | tr -d '\r' | sed -n 's/^delete: \([0-9]*\) ms$/\1/p')"
+    [ -n "$ms" ] || { echo "$out"; echo "delete: no time printed"; exit 1; }
+    delete_ms+=("$ms")
+    expect_empty "Delete"
+
+    # The same names as Delete found them: the scan had left them normal.
+    make_root "$n"
+    t0="$(now_ms)"
+    win_cmd del /f /a /q 'E:\*' || true
+    t1="$(now_ms)"
+    del_ms+=("$((t1 - t0))")
+    expect_empty "del"
+    printf '== %s entries, round %s of %s: Delete %s ms, del %s ms\n' "$n" "$r" "$rounds" "$ms" "$((t1 - t0))"
+  done
+  delete_of[$n]="$(median "${delete_ms[@]}")"
+  del_of[$n]="$(median "${del_ms[@]}")"
+  echo "   rounds: Delete ${delete_ms[*]}; del ${del_ms[*]}"
+done
+
+per_entry() { awk -v ms="$1" -v n="$2" 'BEGIN { printf "%.3f", ms / n }'; }
+echo
+echo "rounds:              $rounds (medians below)"
+for n in "${sizes[@]}"; do
+  printf 'entries %-12s Delete %s ms, del %s ms   (per entry %s ms, %s ms)\n' "$n:" "${delete_of[$n]}" "${del_of[$n]}" \
+    "$(per_entry "${delete_of[$n]}" "$n")" "$(per_entry "${del_of[$n]}" "$n")"
+done
+echo "  del includes starting cmd: $cmd_startup_ms ms (del on an empty folder)"
+prev=""
+for n in "${sizes[@]}"; do
+  if [ -n "$prev" ]; then
+    awk -v a="$prev" -v b="$n" -v da="${delete_of[$prev]}" -v db="${delete_of[$n]}" -v xa="${del_of[$prev]}" \
+      -v xb="${del_of[$n]}" 'BEGIN {
+        printf "growth %s -> %s: entries x%.2f, Delete x%.2f (per entry x%.2f), del x%.2f (per entry x%.2f)\n",
+          a, b, b / a, db / da, (db / b) / (da / a), xb / xa, (xb / b) / (xa / a) }'
+  fi
+  prev="$n"
+done
+first="${sizes[0]}" last="${sizes[-1]}"
+ratio="$(awk -v a="$first" -v b="$last" -v da="${delete_of[$first]}" -v db="${delete_of[$last]}" \
+  'BEGIN { printf "%.2f", (db / b) / (da / a) }')"
+speed="$(awk -v d="${delete_of[$last]}" -v x="${del_of[$last]}" 'BEGIN { printf "%.2f", (x > 0 ? d / x : 0) }')"
+echo "per entry $last/$first:   $ratio"
+echo "Delete/del at $last:  $speed"
+verdict=MISS
+[ "${delete_of[$last]}" -le "${del_of[$last]}" ] && verdict=PASS
+echo "target: Delete of $last entries no slower than del of them: $verdict"
+verdict=MISS
+awk -v r="$ratio" 'BEGIN { exit !(r <= 1.5) }' && verdict=PASS
+echo "target: time per entry at $last within 1.5x of that at $first: $verdict"
+[ "$warnings" -eq 0 ] || echo "($warnings WARNING(s) above: entries were left on the drive)"
+
+rm -rf "${DRIVES:?}/e" "$WINEPREFIX/drive_c/bench-empty" "$E2E_ROOT/bench"
