@@ -895,9 +895,8 @@ TEST(RemovableDelete, OneListingJudgesWhatWentBetweenTheBoxes) {
   Machine m;
   std::vector<RootEntry> entries;
   for (int i = 0; i < 200; ++i) {
-    char name[16];
-    std::snprintf(name, sizeof name, "w%03d.lnk", i);
-    entries.push_back({name});
+    std::string number = std::to_string(i);
+    entries.push_back({"w" + std::string(3 - number.size(), '0') + number + ".lnk"});
   }
   m.put("E:\\", entries);
   m.open();

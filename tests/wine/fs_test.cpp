@@ -364,7 +364,9 @@ TEST_F(Win32FsTest, DeleteAsNormalIsAttributesThenDeletionInOne) {
     EXPECT_EQ(fs.deleteAsNormal(path(c.name)), c.deleted);
     EXPECT_EQ(present(tmp / c.name), !c.deleted);
     // One that stays is left as the attributes step would leave it.
-    if (!c.deleted) EXPECT_EQ(rawAttributes(tmp / c.name) & kFlagBits, 0u);
+    if (!c.deleted) {
+      EXPECT_EQ(rawAttributes(tmp / c.name) & kFlagBits, 0u);
+    }
     if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
   }
   EXPECT_EQ(rawAttributes(tmp / L"report.lnk") & kFlagBits, attr::Hidden);
