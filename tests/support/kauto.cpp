@@ -1,62 +1,7 @@
 // kauto: drives a running Kestrive from the outside, as a user would, for the
-// end-to-end tests and the demo. It reads one command a line (from the file
-// named on its command line, or standard input) and stops with exit code 1
-// at the first expectation that does not hold.
-//
-//   launch <exe> <working folder>     start Kestrive; later commands act on it
-//   attach <exe name>                 act on a running process of that name (a launch of an earlier run)
-//   spawn <exe>                       start another program (not tracked), e.g. a test worm
-//   wait-window <win> [seconds]       until the window is visible
-//   wait-hidden <win> [seconds]       until it is hidden or gone
-//   no-window <win> [seconds]         it does not become visible meanwhile
-//   click <win> <control>             press a button or label
-//   menu <win> <entry>                choose a menu entry
-//   close <win>                       the close box
-//   select <win> <combo> <text>       pick an entry of a drop-down list
-//   check <win> <box> 0|1             set a check box as the user would
-//   mark <win> <list> <item>          toggle an entry's mark with the space bar
-//   expect-enabled <win> <control> 0|1
-//   expect-visible <win> 0|1
-//   expect-window-enabled <win> 0|1
-//   expect-text <win> <control> <text>   as the user reads it (a control or a menu entry)
-//   expect-checked <win> <box> 0|1
-//   expect-items <win> <list> [item ...]   the entries, in any order
-//   expect-marked <win> <list> <item> 0|1
-//   items <win> <list>                print the entries
-//   box <text> [yes|no|ok] [kind]     a message box with exactly this text;
-//                                     kind: question, information, error, warning, plain
-//   boxes <answer> <text> [text ...]   these message boxes, each once, in any order
-//   no-box [seconds]
-//   wait-box <text> [seconds]         until a message box with exactly this text shows; leaves it open
-//   wait-exit [seconds]               the launched process has ended
-//   expect-running 0|1
-//   rect <win>                        print the window's screen rectangle
-//   expect-attr <path> <attributes>   read-only, hidden, system and directory bits (1|2|4|16)
-//                                     of GetFileAttributes (-1: absent); Wine reports the
-//                                     archive bit on every file, so it is not compared
-//   make-file <path> [attributes]     create a file (with content "x")
-//   make-dir <path> [attributes]
-//   hold <path>                       keep the file open, not shareable for deletion, until kauto ends
-//   expect-exists <path> 0|1
-//   shot <win> <file.bmp>             save a picture of the window
-//   shot-box <file.bmp>               save a picture of the message box that is shown
-//   key <win> <key>                   a key to the control of the window that has the focus:
-//                                     tab, enter, esc, space or alt+<letter>
-//   expect-focus <win> <control>      that control has the keyboard focus
-//   expect-tab-order <win> [control ...]  the controls Tab stops at, in order, enabled or not
-//   expect-default <win> <control>|-  the button Enter presses, or none
-//   expect-access-key <win> <control> <letter>|-   the underlined letter of a caption or menu entry
-//   expect-box-owner <win>|-          the shown message box is owned by that window, or by none
-//   expect-fits <win>                 no caption, label or title of the window is cut off, and
-//                                     every control lies inside the window and its frame
-//   reg-set <key> <name> sz|dword <value>   e.g. reg-set HKCU\Software\X Name dword 1
-//   reg-delete <key> <name>
-//   expect-reg <key> <name> <value>   REG_SZ text or REG_DWORD number; "-" for no such value
-//   expect-process <exe name>|<path> 0|1   a process of that executable name (or image path) runs
-//   sleep <milliseconds>
-//   stopwatch start                   (re)start the clock
-//   stopwatch print <label>           print "<label>: <milliseconds since start> ms"
-//   echo <text>
+// end-to-end tests, the demo and the benchmarks: one command a line, from a
+// script or standard input. `kauto --help` lists the commands; each has one
+// entry in kVerbs below, which both runs it and gives its usage.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -77,25 +22,15 @@
 #include "app/kestrive.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/win32/control_ids.h"
+#include "tests/support/win_text.h"
 
 namespace {
 
 using kestrive::win32::kControlIds;
 
-std::wstring widen(const std::string& s) {
-  int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  std::wstring w(n, L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-  return w;
-}
-
-std::string narrow(const std::wstring& w) {
-  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-  std::string s(n, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
-  return s;
-}
-
+using kestrive::test_support::longForm;
+using kestrive::test_support::utf16;
+using kestrive::test_support::utf8;
 
 struct Failure {
   std::string what;
@@ -250,7 +185,7 @@ std::vector<std::string> listItems(HWND lv) {
     std::vector<wchar_t> buf(cch);
     r.read(buf.data(), cch * sizeof(wchar_t), textOffset);
     buf[cch - 1] = 0;
-    out.push_back(narrow(buf.data()));
+    out.push_back(utf8(buf.data()));
   }
   return out;
 }
@@ -314,8 +249,8 @@ std::string boxKind(HWND box) {
 }
 
 std::wstring longPath(const std::string& p) {
-  std::wstring path = widen(p);
-  if (path.size() > 2 && path[1] == L':') path = L"\\\\?\\" + path;
+  std::wstring path = utf16(p);
+  if (path.size() > 2 && path[1] == L':') path = longForm(path);
   return path;
 }
 
@@ -420,7 +355,7 @@ std::wstring captionOf(const std::string& win, const std::string& control, bool&
   std::shared_ptr<kestrive::Window> model = kestrive::MakeWindow(app, kestrive::windowIdOf(win));
   int n = 0;
   if (model && model->has(control) && model->ctl(control).kind == kestrive::Kind::MenuEntry) {
-    std::wstring text = widen(kestrive::MarkedCaption(model->ctl(control)));
+    std::wstring text = utf16(kestrive::MarkedCaption(model->ctl(control)));
     n = swprintf(buf, 1024, L"%ls", text.c_str());
   }
   if (!n) fail("no control or menu entry " + control);
@@ -480,7 +415,7 @@ void expectFits(const std::string& win) {
   GetTextMetricsW(dc, &tm);
   SelectObject(dc, oldFont);
   auto tooSmall = [&](const std::string& name, const std::wstring& text, int need, int room) {
-    faults.push_back(name + ": '" + narrow(text) + "' needs " + std::to_string(need) + " px, has " +
+    faults.push_back(name + ": '" + utf8(text) + "' needs " + std::to_string(need) + " px, has " +
                      std::to_string(room));
   };
 
@@ -564,7 +499,7 @@ void expectFits(const std::string& win) {
 HKEY rootOf(const std::string& key, std::wstring& path) {
   size_t at = key.find('\\');
   std::string root = key.substr(0, at);
-  path = at == std::string::npos ? L"" : widen(key.substr(at + 1));
+  path = at == std::string::npos ? L"" : utf16(key.substr(at + 1));
   if (root == "HKCU") return HKEY_CURRENT_USER;
   if (root == "HKLM") return HKEY_LOCAL_MACHINE;
   fail("unknown root " + root);
@@ -576,7 +511,7 @@ std::string readValue(const std::string& key, const std::string& name) {
   HKEY h = nullptr;
   if (RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, &h) != ERROR_SUCCESS) return "-";
   DWORD type = 0, size = 0;
-  std::wstring wname = widen(name);
+  std::wstring wname = utf16(name);
   std::string out = "-";
   if (RegQueryValueExW(h, wname.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
     std::vector<BYTE> data(size + 2, 0);
@@ -584,7 +519,7 @@ std::string readValue(const std::string& key, const std::string& name) {
     if (type == REG_DWORD)
       out = std::to_string(*reinterpret_cast<DWORD*>(data.data()));
     else if (type == REG_SZ || type == REG_EXPAND_SZ)
-      out = narrow(reinterpret_cast<wchar_t*>(data.data()));
+      out = utf8(reinterpret_cast<wchar_t*>(data.data()));
     else
       out = "type " + std::to_string(type);
   }
@@ -595,7 +530,7 @@ std::string readValue(const std::string& key, const std::string& name) {
 // By executable name, or by full image path when given a path: Windows runs
 // processes of the same name from other folders too.
 bool processRuns(const std::string& exe) {
-  const std::wstring wanted = widen(exe);
+  const std::wstring wanted = utf16(exe);
   const bool byPath = wanted.find(L'\\') != std::wstring::npos;
   HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   PROCESSENTRY32W pe{};
@@ -653,367 +588,503 @@ std::vector<std::string> words(const std::string& line) {
 
 double num(const std::vector<std::string>& w, size_t i, double dflt) { return w.size() > i ? std::stod(w[i]) : dflt; }
 
-void need(const std::vector<std::string>& w, size_t n) {
-  if (w.size() < n) fail("too few words");
-}
+using Words = std::vector<std::string>;
 
 void post(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (!PostMessageW(h, msg, wp, lp)) fail("cannot post to the window");
 }
 
-void run(const std::vector<std::string>& w) {
-  const std::string& verb = w[0];
-  if (verb == "launch") {
-    need(w, 3);
-    std::wstring cmd = L"\"" + widen(w[1]) + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, widen(w[2]).c_str(), &si, &pi))
-      fail("cannot start " + w[1]);
-    CloseHandle(pi.hThread);
-    g_process = pi.hProcess;
-    g_pid = pi.dwProcessId;
-    WaitForInputIdle(g_process, 10000);
-  } else if (verb == "attach") {
-    need(w, 2);
-    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W pe{};
-    pe.dwSize = sizeof(pe);
-    g_pid = 0;
-    for (BOOL ok = Process32FirstW(snap, &pe); ok && !g_pid; ok = Process32NextW(snap, &pe))
-      if (_wcsicmp(pe.szExeFile, widen(w[1]).c_str()) == 0) g_pid = pe.th32ProcessID;
-    CloseHandle(snap);
-    if (!g_pid) fail("no process " + w[1]);
-    g_process = OpenProcess(SYNCHRONIZE, FALSE, g_pid);
-  } else if (verb == "spawn") {
-    need(w, 2);
-    std::wstring cmd = L"\"" + widen(w[1]) + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-      fail("cannot start " + w[1]);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-  } else if (verb == "wait-window") {
-    need(w, 2);
-    if (!waitFor(num(w, 2, 20), [&] { HWND h = findWindow(w[1]); return h && IsWindowVisible(h); }))
-      fail("window " + w[1] + " did not show");
-  } else if (verb == "wait-hidden") {
-    need(w, 2);
-    if (!waitFor(num(w, 2, 20), [&] { HWND h = findWindow(w[1]); return !h || !IsWindowVisible(h); }))
-      fail("window " + w[1] + " is still shown");
-  } else if (verb == "no-window") {
-    need(w, 2);
-    if (waitFor(num(w, 2, 3), [&] { HWND h = findWindow(w[1]); return h && IsWindowVisible(h); }))
-      fail("window " + w[1] + " showed");
-  } else if (verb == "click") {
-    need(w, 3);
-    HWND c = needControl(w[1], w[2]);
-    post(GetParent(c), WM_COMMAND, MAKEWPARAM(controlId(w[1], w[2]), BN_CLICKED), reinterpret_cast<LPARAM>(c));
-  } else if (verb == "menu") {
-    need(w, 3);
-    post(needWindow(w[1]), WM_COMMAND, MAKEWPARAM(controlId(w[1], w[2]), 0), 0);
-  } else if (verb == "close") {
-    need(w, 2);
-    post(needWindow(w[1]), WM_CLOSE, 0, 0);
-  } else if (verb == "select") {
-    need(w, 4);
-    HWND c = needControl(w[1], w[2]);
-    int n = static_cast<int>(SendMessageW(c, CB_GETCOUNT, 0, 0));
-    int found = -1;
-    for (int i = 0; i < n && found < 0; ++i) {
-      wchar_t buf[1024] = {0};
-      SendMessageW(c, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buf));
-      if (narrow(buf) == w[3]) found = i;
-    }
-    if (found < 0) fail("drop-down list has no entry " + w[3]);
-    SendMessageW(c, CB_SETCURSEL, found, 0);
-    post(GetParent(c), WM_COMMAND, MAKEWPARAM(controlId(w[1], w[2]), CBN_SELCHANGE), reinterpret_cast<LPARAM>(c));
-  } else if (verb == "check") {
-    need(w, 4);
-    HWND c = needControl(w[1], w[2]);
-    SendMessageW(c, BM_SETCHECK, w[3] == "1" ? BST_CHECKED : BST_UNCHECKED, 0);
-    post(GetParent(c), WM_COMMAND, MAKEWPARAM(controlId(w[1], w[2]), BN_CLICKED), reinterpret_cast<LPARAM>(c));
-  } else if (verb == "mark") {
-    need(w, 4);
-    HWND lv = needControl(w[1], w[2]);
-    int i = itemIndex(lv, w[3]);
-    Remote r(sizeof(LVITEMW));
-    LVITEMW clear{};
-    clear.stateMask = LVIS_SELECTED;
-    r.write(&clear, sizeof(clear));
-    SendMessageW(lv, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), r.at());
-    LVITEMW sel{};
-    sel.state = LVIS_SELECTED | LVIS_FOCUSED;
-    sel.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    r.write(&sel, sizeof(sel));
-    SendMessageW(lv, LVM_SETITEMSTATE, i, r.at());
-    post(lv, WM_KEYDOWN, VK_SPACE, 0x00390001);
-    post(lv, WM_KEYUP, VK_SPACE, 0xC0390001);
-  } else if (verb == "expect-enabled") {
-    need(w, 4);
-    bool want = w[3] == "1";
-    bool got;
-    HWND win = needWindow(w[1]);
-    int id = controlId(w[1], w[2]);
-    if (HWND c = GetDlgItem(win, id)) {
-      got = IsWindowEnabled(c) != 0;
-    } else {
-      HMENU menu = GetMenu(win);
-      UINT state = GetMenuState(menu, id, MF_BYCOMMAND);
-      if (state == static_cast<UINT>(-1)) fail("no control or menu entry " + w[2]);
-      got = (state & (MF_GRAYED | MF_DISABLED)) == 0;
-    }
-    if (got != want) fail(w[1] + "." + w[2] + (got ? " is enabled" : " is disabled"));
-  } else if (verb == "expect-visible") {
-    need(w, 3);
-    HWND h = findWindow(w[1]);
-    bool got = h && IsWindowVisible(h);
-    if (got != (w[2] == "1")) fail(w[1] + (got ? " is visible" : " is not visible"));
-  } else if (verb == "expect-window-enabled") {
-    need(w, 3);
-    bool got = IsWindowEnabled(needWindow(w[1])) != 0;
-    if (got != (w[2] == "1")) fail(w[1] + (got ? " is enabled" : " is disabled"));
-  } else if (verb == "expect-text") {
-    need(w, 4);
-    bool prefixed = false;
-    std::wstring text = captionOf(w[1], w[2], prefixed);
-    // Buttons, check boxes, frames and menu entries show an access key as an underline, not as '&'.
-    if (prefixed) text = shownText(text);
-    std::string got = narrow(text);
-    if (got != w[3]) fail(w[1] + "." + w[2] + " reads '" + got + "'");
-  } else if (verb == "expect-checked") {
-    need(w, 4);
-    bool got = SendMessageW(needControl(w[1], w[2]), BM_GETCHECK, 0, 0) == BST_CHECKED;
-    if (got != (w[3] == "1")) fail(w[1] + "." + w[2] + (got ? " is checked" : " is not checked"));
-  } else if (verb == "expect-items") {
-    need(w, 3);
-    auto got = listItems(needControl(w[1], w[2]));
-    std::vector<std::string> want(w.begin() + 3, w.end());
-    std::sort(got.begin(), got.end());
-    std::sort(want.begin(), want.end());
-    if (got != want) {
-      std::string s;
-      for (auto& g : got) s += " [" + g + "]";
-      fail(w[1] + "." + w[2] + " holds" + (s.empty() ? " nothing" : s));
-    }
-  } else if (verb == "expect-marked") {
-    need(w, 5);
-    HWND lv = needControl(w[1], w[2]);
-    bool got = itemMarked(lv, itemIndex(lv, w[3]));
-    if (got != (w[4] == "1")) fail(w[3] + (got ? " is marked" : " is not marked"));
-  } else if (verb == "items") {
-    need(w, 3);
-    for (const auto& item : listItems(needControl(w[1], w[2]))) std::cout << "  " << item << "\n";
-  } else if (verb == "box") {
-    need(w, 2);
+namespace verbs {
+
+void launch(const Words& w) {
+  std::wstring cmd = L"\"" + utf16(w[1]) + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, utf16(w[2]).c_str(), &si, &pi))
+    fail("cannot start " + w[1]);
+  CloseHandle(pi.hThread);
+  g_process = pi.hProcess;
+  g_pid = pi.dwProcessId;
+  WaitForInputIdle(g_process, 10000);
+}
+
+void attach(const Words& w) {
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W pe{};
+  pe.dwSize = sizeof(pe);
+  g_pid = 0;
+  for (BOOL ok = Process32FirstW(snap, &pe); ok && !g_pid; ok = Process32NextW(snap, &pe))
+    if (_wcsicmp(pe.szExeFile, utf16(w[1]).c_str()) == 0) g_pid = pe.th32ProcessID;
+  CloseHandle(snap);
+  if (!g_pid) fail("no process " + w[1]);
+  g_process = OpenProcess(SYNCHRONIZE, FALSE, g_pid);
+}
+
+void spawn(const Words& w) {
+  std::wstring cmd = L"\"" + utf16(w[1]) + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    fail("cannot start " + w[1]);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+}
+
+void waitWindow(const Words& w) {
+  if (!waitFor(num(w, 2, 20), [&] { HWND h = findWindow(w[1]); return h && IsWindowVisible(h); }))
+    fail("window " + w[1] + " did not show");
+}
+
+void waitHidden(const Words& w) {
+  if (!waitFor(num(w, 2, 20), [&] { HWND h = findWindow(w[1]); return !h || !IsWindowVisible(h); }))
+    fail("window " + w[1] + " is still shown");
+}
+
+void noWindow(const Words& w) {
+  if (waitFor(num(w, 2, 3), [&] { HWND h = findWindow(w[1]); return h && IsWindowVisible(h); }))
+    fail("window " + w[1] + " showed");
+}
+
+void click(const Words& w) {
+  HWND c = needControl(w[1], w[2]);
+  post(GetParent(c), WM_COMMAND, MAKEWPARAM(controlId(w[1], w[2]), BN_CLICKED), reinterpret_cast<LPARAM>(c));
+}
+
+void menu(const Words& w) {
+  post(needWindow(w[1]), WM_COMMAND, MAKEWPARAM(controlId(w[1], w[2]), 0), 0);
+}
+
+void close(const Words& w) {
+  post(needWindow(w[1]), WM_CLOSE, 0, 0);
+}
+
+void select(const Words& w) {
+  HWND c = needControl(w[1], w[2]);
+  int n = static_cast<int>(SendMessageW(c, CB_GETCOUNT, 0, 0));
+  int found = -1;
+  for (int i = 0; i < n && found < 0; ++i) {
+    wchar_t buf[1024] = {0};
+    SendMessageW(c, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buf));
+    if (utf8(buf) == w[3]) found = i;
+  }
+  if (found < 0) fail("drop-down list has no entry " + w[3]);
+  SendMessageW(c, CB_SETCURSEL, found, 0);
+  post(GetParent(c), WM_COMMAND, MAKEWPARAM(controlId(w[1], w[2]), CBN_SELCHANGE), reinterpret_cast<LPARAM>(c));
+}
+
+void check(const Words& w) {
+  HWND c = needControl(w[1], w[2]);
+  SendMessageW(c, BM_SETCHECK, w[3] == "1" ? BST_CHECKED : BST_UNCHECKED, 0);
+  post(GetParent(c), WM_COMMAND, MAKEWPARAM(controlId(w[1], w[2]), BN_CLICKED), reinterpret_cast<LPARAM>(c));
+}
+
+void mark(const Words& w) {
+  HWND lv = needControl(w[1], w[2]);
+  int i = itemIndex(lv, w[3]);
+  Remote r(sizeof(LVITEMW));
+  LVITEMW clear{};
+  clear.stateMask = LVIS_SELECTED;
+  r.write(&clear, sizeof(clear));
+  SendMessageW(lv, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), r.at());
+  LVITEMW sel{};
+  sel.state = LVIS_SELECTED | LVIS_FOCUSED;
+  sel.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  r.write(&sel, sizeof(sel));
+  SendMessageW(lv, LVM_SETITEMSTATE, i, r.at());
+  post(lv, WM_KEYDOWN, VK_SPACE, 0x00390001);
+  post(lv, WM_KEYUP, VK_SPACE, 0xC0390001);
+}
+
+void expectEnabled(const Words& w) {
+  bool want = w[3] == "1";
+  bool got;
+  HWND win = needWindow(w[1]);
+  int id = controlId(w[1], w[2]);
+  if (HWND c = GetDlgItem(win, id)) {
+    got = IsWindowEnabled(c) != 0;
+  } else {
+    HMENU menu = GetMenu(win);
+    UINT state = GetMenuState(menu, id, MF_BYCOMMAND);
+    if (state == static_cast<UINT>(-1)) fail("no control or menu entry " + w[2]);
+    got = (state & (MF_GRAYED | MF_DISABLED)) == 0;
+  }
+  if (got != want) fail(w[1] + "." + w[2] + (got ? " is enabled" : " is disabled"));
+}
+
+void expectVisible(const Words& w) {
+  HWND h = findWindow(w[1]);
+  bool got = h && IsWindowVisible(h);
+  if (got != (w[2] == "1")) fail(w[1] + (got ? " is visible" : " is not visible"));
+}
+
+void expectWindowEnabled(const Words& w) {
+  bool got = IsWindowEnabled(needWindow(w[1])) != 0;
+  if (got != (w[2] == "1")) fail(w[1] + (got ? " is enabled" : " is disabled"));
+}
+
+void expectText(const Words& w) {
+  bool prefixed = false;
+  std::wstring text = captionOf(w[1], w[2], prefixed);
+  // Buttons, check boxes, frames and menu entries show an access key as an underline, not as '&'.
+  if (prefixed) text = shownText(text);
+  std::string got = utf8(text);
+  if (got != w[3]) fail(w[1] + "." + w[2] + " reads '" + got + "'");
+}
+
+void expectChecked(const Words& w) {
+  bool got = SendMessageW(needControl(w[1], w[2]), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  if (got != (w[3] == "1")) fail(w[1] + "." + w[2] + (got ? " is checked" : " is not checked"));
+}
+
+void expectItems(const Words& w) {
+  auto got = listItems(needControl(w[1], w[2]));
+  std::vector<std::string> want(w.begin() + 3, w.end());
+  std::sort(got.begin(), got.end());
+  std::sort(want.begin(), want.end());
+  if (got != want) {
+    std::string s;
+    for (auto& g : got) s += " [" + g + "]";
+    fail(w[1] + "." + w[2] + " holds" + (s.empty() ? " nothing" : s));
+  }
+}
+
+void expectMarked(const Words& w) {
+  HWND lv = needControl(w[1], w[2]);
+  bool got = itemMarked(lv, itemIndex(lv, w[3]));
+  if (got != (w[4] == "1")) fail(w[3] + (got ? " is marked" : " is not marked"));
+}
+
+void items(const Words& w) {
+  for (const auto& item : listItems(needControl(w[1], w[2]))) std::cout << "  " << item << "\n";
+}
+
+void box(const Words& w) {
+  HWND box = nullptr;
+  if (!waitFor(20, [&] { return (box = findBox()) != nullptr; })) fail("no message box '" + w[1] + "'");
+  Sleep(100);  // let the box finish laying out
+  std::string got = utf8(boxText(box));
+  if (got != w[1]) fail("message box reads '" + got + "'");
+  if (w.size() > 3 && boxKind(box) != w[3]) fail("message box is of kind " + boxKind(box));
+  std::string answer = w.size() > 2 ? w[2] : "ok";
+  int id = answer == "yes" ? IDYES : answer == "no" ? IDNO : IDOK;
+  post(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
+  if (!waitFor(10, [&] { return !IsWindow(box) || !IsWindowVisible(box); })) fail("message box did not close");
+}
+
+void boxes(const Words& w) {
+  std::vector<std::string> pending(w.begin() + 2, w.end());
+  int id = w[1] == "yes" ? IDYES : w[1] == "no" ? IDNO : IDOK;
+  while (!pending.empty()) {
     HWND box = nullptr;
-    if (!waitFor(20, [&] { return (box = findBox()) != nullptr; })) fail("no message box '" + w[1] + "'");
-    Sleep(100);  // let the box finish laying out
-    std::string got = narrow(boxText(box));
-    if (got != w[1]) fail("message box reads '" + got + "'");
-    if (w.size() > 3 && boxKind(box) != w[3]) fail("message box is of kind " + boxKind(box));
-    std::string answer = w.size() > 2 ? w[2] : "ok";
-    int id = answer == "yes" ? IDYES : answer == "no" ? IDNO : IDOK;
+    if (!waitFor(20, [&] { return (box = findBox()) != nullptr; })) fail("no message box '" + pending[0] + "'");
+    Sleep(100);
+    std::string got = utf8(boxText(box));
+    auto it = std::find(pending.begin(), pending.end(), got);
+    if (it == pending.end()) fail("message box reads '" + got + "'");
+    pending.erase(it);
     post(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
     if (!waitFor(10, [&] { return !IsWindow(box) || !IsWindowVisible(box); })) fail("message box did not close");
-  } else if (verb == "boxes") {
-    need(w, 3);
-    std::vector<std::string> pending(w.begin() + 2, w.end());
-    int id = w[1] == "yes" ? IDYES : w[1] == "no" ? IDNO : IDOK;
-    while (!pending.empty()) {
-      HWND box = nullptr;
-      if (!waitFor(20, [&] { return (box = findBox()) != nullptr; })) fail("no message box '" + pending[0] + "'");
-      Sleep(100);
-      std::string got = narrow(boxText(box));
-      auto it = std::find(pending.begin(), pending.end(), got);
-      if (it == pending.end()) fail("message box reads '" + got + "'");
-      pending.erase(it);
-      post(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
-      if (!waitFor(10, [&] { return !IsWindow(box) || !IsWindowVisible(box); })) fail("message box did not close");
-    }
-  } else if (verb == "no-box") {
-    HWND box = nullptr;
-    if (waitFor(num(w, 1, 2), [&] { return (box = findBox()) != nullptr; }))
-      fail("unexpected message box '" + narrow(boxText(box)) + "'");
-  } else if (verb == "wait-box") {
-    need(w, 2);
-    HWND box = nullptr;
-    if (!waitFor(num(w, 2, 20), [&] { return (box = findBox()) != nullptr && narrow(boxText(box)) == w[1]; }))
-      fail(box ? "message box reads '" + narrow(boxText(box)) + "'" : "no message box '" + w[1] + "'");
-  } else if (verb == "wait-exit") {
-    if (!g_process) fail("nothing launched");
-    if (WaitForSingleObject(g_process, static_cast<DWORD>(num(w, 1, 20) * 1000)) != WAIT_OBJECT_0)
-      fail("the process did not end");
-  } else if (verb == "expect-running") {
-    need(w, 2);
-    bool got = g_process && WaitForSingleObject(g_process, 0) == WAIT_TIMEOUT;
-    if (got != (w[1] == "1")) fail(got ? "the process runs" : "the process has ended");
-  } else if (verb == "rect") {
-    need(w, 2);
-    RECT rc;
-    GetWindowRect(needWindow(w[1]), &rc);
-    std::cout << rc.left << " " << rc.top << " " << rc.right - rc.left << " " << rc.bottom - rc.top << "\n";
-  } else if (verb == "expect-attr") {
-    need(w, 3);
-    std::wstring path = longPath(w[1]);
-    DWORD a = GetFileAttributesW(path.c_str());
-    long got = a == INVALID_FILE_ATTRIBUTES ? -1 : static_cast<long>(a & 23);
-    if (got != std::stol(w[2])) fail(w[1] + " has attributes " + std::to_string(got));
-  } else if (verb == "make-file" || verb == "make-dir") {
-    need(w, 2);
-    std::wstring path = longPath(w[1]);
-    if (verb == "make-dir") {
-      if (!CreateDirectoryW(path.c_str(), nullptr)) fail("cannot create " + w[1]);
-    } else {
-      HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-      if (f == INVALID_HANDLE_VALUE) fail("cannot create " + w[1]);
-      DWORD n = 0;
-      WriteFile(f, "x", 1, &n, nullptr);
-      CloseHandle(f);
-    }
-    if (w.size() > 2 && !SetFileAttributesW(path.c_str(), static_cast<DWORD>(std::stoul(w[2]))))
-      fail("cannot set the attributes of " + w[1]);
-  } else if (verb == "hold") {
-    need(w, 2);
-    HANDLE f = CreateFileW(longPath(w[1]).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (f == INVALID_HANDLE_VALUE) fail("cannot open " + w[1]);
-    // Left open on purpose until kauto ends.
-  } else if (verb == "expect-exists") {
-    need(w, 3);
-    bool got = GetFileAttributesW(longPath(w[1]).c_str()) != INVALID_FILE_ATTRIBUTES;
-    if (got != (w[2] == "1")) fail(w[1] + (got ? " exists" : " does not exist"));
-  } else if (verb == "shot-box") {
-    need(w, 2);
-    HWND box = nullptr;
-    if (!waitFor(20, [&] { return (box = findBox()) != nullptr; })) fail("no message box");
-    Sleep(100);
-    saveShot(box, w[1]);
-  } else if (verb == "key") {
-    need(w, 3);
-    HWND win = needWindow(w[1]);
-    HWND f = focusOf(win);
-    if (!f || (f != win && !IsChild(win, f))) fail("no control of " + w[1] + " has the keyboard focus");
-    const std::string& k = w[2];
-    auto press = [&](UINT vk, UINT scan) {
-      post(f, WM_KEYDOWN, vk, 1 | (scan << 16));
-      post(f, WM_KEYUP, vk, 1 | (scan << 16) | 0xC0000000u);
-    };
-    if (k == "tab") press(VK_TAB, 0x0F);
-    else if (k == "enter") press(VK_RETURN, 0x1C);
-    else if (k == "esc") press(VK_ESCAPE, 0x01);
-    else if (k == "space") press(VK_SPACE, 0x39);
-    else if (k.size() == 5 && k.rfind("alt+", 0) == 0)
-      post(f, WM_SYSCHAR, static_cast<WPARAM>(std::tolower(static_cast<unsigned char>(k[4]))), 1 | (1u << 29));
-    else fail("unknown key " + k);
-  } else if (verb == "expect-focus") {
-    need(w, 3);
-    std::string got;
-    // The keys before it may still be on their way.
-    if (!waitFor(5, [&] {
-          HWND win = needWindow(w[1]);
-          got = controlName(w[1], win, focusOf(win));
-          return got == w[2];
-        }))
-      fail("the focus is on " + got);
-  } else if (verb == "expect-tab-order") {
-    need(w, 2);
-    HWND win = needWindow(w[1]);
-    std::vector<std::string> got;
-    for (HWND c = GetWindow(win, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-      if (GetWindowLongW(c, GWL_STYLE) & WS_TABSTOP) got.push_back(controlName(w[1], win, c));
-    std::vector<std::string> want(w.begin() + 2, w.end());
-    if (got != want) fail("Tab stops at" + joined(got));
-  } else if (verb == "expect-default") {
-    need(w, 3);
-    HWND win = needWindow(w[1]);
-    DWORD_PTR r = 0;
-    SendMessageTimeoutW(win, DM_GETDEFID, 0, 0, SMTO_ABORTIFHUNG, 5000, &r);
-    std::string got = HIWORD(r) == DC_HASDEFID ? controlName(w[1], win, GetDlgItem(win, LOWORD(r))) : "-";
-    if (got != w[2]) fail("Enter presses " + got);
-  } else if (verb == "expect-access-key") {
-    need(w, 4);
-    bool prefixed = false;
-    std::wstring text = captionOf(w[1], w[2], prefixed);
-    wchar_t k = prefixed ? accessKeyOf(text) : 0;
-    std::string got = k ? narrow(std::wstring(1, k)) : "-";
-    if (got != w[3]) fail(w[1] + "." + w[2] + " has the access key " + got);
-  } else if (verb == "expect-box-owner") {
-    need(w, 2);
-    HWND box = nullptr;
-    if (!waitFor(20, [&] { return (box = findBox()) != nullptr; })) fail("no message box");
-    HWND owner = GetWindow(box, GW_OWNER);
-    HWND want = w[1] == "-" ? nullptr : needWindow(w[1]);
-    if (owner != want)
-      fail(owner ? "the message box is owned by '" + narrow(textOf(owner)) + "'" : "the message box has no owner");
-  } else if (verb == "expect-fits") {
-    need(w, 2);
-    expectFits(w[1]);
-  } else if (verb == "shot") {
-    need(w, 3);
-    saveShot(needWindow(w[1]), w[2]);
-  } else if (verb == "reg-set") {
-    need(w, 5);
-    std::wstring path;
-    HKEY root = rootOf(w[1], path);
-    HKEY h = nullptr;
-    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr) != ERROR_SUCCESS)
-      fail("cannot create " + w[1]);
-    std::wstring name = widen(w[2]);
-    LONG r;
-    if (w[3] == "dword") {
-      DWORD v = static_cast<DWORD>(std::stoul(w[4]));
-      r = RegSetValueExW(h, name.c_str(), 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), sizeof(v));
-    } else {
-      std::wstring v = widen(w[4]);
-      r = RegSetValueExW(h, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(v.c_str()),
-                         static_cast<DWORD>((v.size() + 1) * sizeof(wchar_t)));
-    }
-    RegCloseKey(h);
-    if (r != ERROR_SUCCESS) fail("cannot write " + w[2]);
-  } else if (verb == "reg-delete") {
-    need(w, 3);
-    std::wstring path;
-    HKEY root = rootOf(w[1], path);
-    HKEY h = nullptr;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_SET_VALUE, &h) == ERROR_SUCCESS) {
-      RegDeleteValueW(h, widen(w[2]).c_str());
-      RegCloseKey(h);
-    }
-  } else if (verb == "expect-reg") {
-    need(w, 4);
-    std::string got = readValue(w[1], w[2]);
-    if (got != w[3]) fail(w[1] + " " + w[2] + " is " + got);
-  } else if (verb == "expect-process") {
-    need(w, 3);
-    bool got = false;
-    // An ended process may take a moment to leave the table.
-    waitFor(w[2] == "1" ? 0 : 5, [&] { got = processRuns(w[1]); return got == (w[2] == "1"); });
-    if (got != (w[2] == "1")) fail(w[1] + (got ? " runs" : " does not run"));
-  } else if (verb == "sleep") {
-    need(w, 2);
-    Sleep(static_cast<DWORD>(std::stoul(w[1])));
-  } else if (verb == "stopwatch") {
-    need(w, 2);
-    if (w[1] == "start") {
-      QueryPerformanceCounter(&g_stopwatch);
-    } else if (w[1] == "print" && w.size() > 2) {
-      LARGE_INTEGER now, frequency;
-      QueryPerformanceCounter(&now);
-      QueryPerformanceFrequency(&frequency);
-      std::cout << w[2] << ": " << (now.QuadPart - g_stopwatch.QuadPart) * 1000 / frequency.QuadPart << " ms\n";
-    } else {
-      fail("stopwatch start, or stopwatch print <label>");
-    }
-  } else if (verb == "echo") {
-    for (size_t i = 1; i < w.size(); ++i) std::cout << (i > 1 ? " " : "") << w[i];
-    std::cout << "\n";
-  } else {
-    fail("unknown command " + verb);
   }
+}
+
+void noBox(const Words& w) {
+  HWND box = nullptr;
+  if (waitFor(num(w, 1, 2), [&] { return (box = findBox()) != nullptr; }))
+    fail("unexpected message box '" + utf8(boxText(box)) + "'");
+}
+
+void waitBox(const Words& w) {
+  HWND box = nullptr;
+  if (!waitFor(num(w, 2, 20), [&] { return (box = findBox()) != nullptr && utf8(boxText(box)) == w[1]; }))
+    fail(box ? "message box reads '" + utf8(boxText(box)) + "'" : "no message box '" + w[1] + "'");
+}
+
+void waitExit(const Words& w) {
+  if (!g_process) fail("nothing launched");
+  if (WaitForSingleObject(g_process, static_cast<DWORD>(num(w, 1, 20) * 1000)) != WAIT_OBJECT_0)
+    fail("the process did not end");
+}
+
+void expectRunning(const Words& w) {
+  bool got = g_process && WaitForSingleObject(g_process, 0) == WAIT_TIMEOUT;
+  if (got != (w[1] == "1")) fail(got ? "the process runs" : "the process has ended");
+}
+
+void rect(const Words& w) {
+  RECT rc;
+  GetWindowRect(needWindow(w[1]), &rc);
+  std::cout << rc.left << " " << rc.top << " " << rc.right - rc.left << " " << rc.bottom - rc.top << "\n";
+}
+
+void expectAttr(const Words& w) {
+  std::wstring path = longPath(w[1]);
+  DWORD a = GetFileAttributesW(path.c_str());
+  long got = a == INVALID_FILE_ATTRIBUTES ? -1 : static_cast<long>(a & 23);
+  if (got != std::stol(w[2])) fail(w[1] + " has attributes " + std::to_string(got));
+}
+
+void makeEntry(const Words& w) {
+  std::wstring path = longPath(w[1]);
+  if (w[0] == "make-dir") {
+    if (!CreateDirectoryW(path.c_str(), nullptr)) fail("cannot create " + w[1]);
+  } else {
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) fail("cannot create " + w[1]);
+    DWORD n = 0;
+    WriteFile(f, "x", 1, &n, nullptr);
+    CloseHandle(f);
+  }
+  if (w.size() > 2 && !SetFileAttributesW(path.c_str(), static_cast<DWORD>(std::stoul(w[2]))))
+    fail("cannot set the attributes of " + w[1]);
+}
+
+void hold(const Words& w) {
+  HANDLE f = CreateFileW(longPath(w[1]).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (f == INVALID_HANDLE_VALUE) fail("cannot open " + w[1]);
+  // Left open on purpose until kauto ends.
+}
+
+void expectExists(const Words& w) {
+  bool got = GetFileAttributesW(longPath(w[1]).c_str()) != INVALID_FILE_ATTRIBUTES;
+  if (got != (w[2] == "1")) fail(w[1] + (got ? " exists" : " does not exist"));
+}
+
+void shotBox(const Words& w) {
+  HWND box = nullptr;
+  if (!waitFor(20, [&] { return (box = findBox()) != nullptr; })) fail("no message box");
+  Sleep(100);
+  saveShot(box, w[1]);
+}
+
+void key(const Words& w) {
+  HWND win = needWindow(w[1]);
+  HWND f = focusOf(win);
+  if (!f || (f != win && !IsChild(win, f))) fail("no control of " + w[1] + " has the keyboard focus");
+  const std::string& k = w[2];
+  auto press = [&](UINT vk, UINT scan) {
+    post(f, WM_KEYDOWN, vk, 1 | (scan << 16));
+    post(f, WM_KEYUP, vk, 1 | (scan << 16) | 0xC0000000u);
+  };
+  if (k == "tab") press(VK_TAB, 0x0F);
+  else if (k == "enter") press(VK_RETURN, 0x1C);
+  else if (k == "esc") press(VK_ESCAPE, 0x01);
+  else if (k == "space") press(VK_SPACE, 0x39);
+  else if (k.size() == 5 && k.rfind("alt+", 0) == 0)
+    post(f, WM_SYSCHAR, static_cast<WPARAM>(std::tolower(static_cast<unsigned char>(k[4]))), 1 | (1u << 29));
+  else fail("unknown key " + k);
+}
+
+void expectFocus(const Words& w) {
+  std::string got;
+  // The keys before it may still be on their way.
+  if (!waitFor(5, [&] {
+        HWND win = needWindow(w[1]);
+        got = controlName(w[1], win, focusOf(win));
+        return got == w[2];
+      }))
+    fail("the focus is on " + got);
+}
+
+void expectTabOrder(const Words& w) {
+  HWND win = needWindow(w[1]);
+  std::vector<std::string> got;
+  for (HWND c = GetWindow(win, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+    if (GetWindowLongW(c, GWL_STYLE) & WS_TABSTOP) got.push_back(controlName(w[1], win, c));
+  std::vector<std::string> want(w.begin() + 2, w.end());
+  if (got != want) fail("Tab stops at" + joined(got));
+}
+
+void expectDefault(const Words& w) {
+  HWND win = needWindow(w[1]);
+  DWORD_PTR r = 0;
+  SendMessageTimeoutW(win, DM_GETDEFID, 0, 0, SMTO_ABORTIFHUNG, 5000, &r);
+  std::string got = HIWORD(r) == DC_HASDEFID ? controlName(w[1], win, GetDlgItem(win, LOWORD(r))) : "-";
+  if (got != w[2]) fail("Enter presses " + got);
+}
+
+void expectAccessKey(const Words& w) {
+  bool prefixed = false;
+  std::wstring text = captionOf(w[1], w[2], prefixed);
+  wchar_t k = prefixed ? accessKeyOf(text) : 0;
+  std::string got = k ? utf8(std::wstring(1, k)) : "-";
+  if (got != w[3]) fail(w[1] + "." + w[2] + " has the access key " + got);
+}
+
+void expectBoxOwner(const Words& w) {
+  HWND box = nullptr;
+  if (!waitFor(20, [&] { return (box = findBox()) != nullptr; })) fail("no message box");
+  HWND owner = GetWindow(box, GW_OWNER);
+  HWND want = w[1] == "-" ? nullptr : needWindow(w[1]);
+  if (owner != want)
+    fail(owner ? "the message box is owned by '" + utf8(textOf(owner)) + "'" : "the message box has no owner");
+}
+
+void expectFits(const Words& w) {
+  ::expectFits(w[1]);
+}
+
+void shot(const Words& w) {
+  saveShot(needWindow(w[1]), w[2]);
+}
+
+void regSet(const Words& w) {
+  std::wstring path;
+  HKEY root = rootOf(w[1], path);
+  HKEY h = nullptr;
+  if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr) != ERROR_SUCCESS)
+    fail("cannot create " + w[1]);
+  std::wstring name = utf16(w[2]);
+  LONG r;
+  if (w[3] == "dword") {
+    DWORD v = static_cast<DWORD>(std::stoul(w[4]));
+    r = RegSetValueExW(h, name.c_str(), 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), sizeof(v));
+  } else {
+    std::wstring v = utf16(w[4]);
+    r = RegSetValueExW(h, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(v.c_str()),
+                       static_cast<DWORD>((v.size() + 1) * sizeof(wchar_t)));
+  }
+  RegCloseKey(h);
+  if (r != ERROR_SUCCESS) fail("cannot write " + w[2]);
+}
+
+void regDelete(const Words& w) {
+  std::wstring path;
+  HKEY root = rootOf(w[1], path);
+  HKEY h = nullptr;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_SET_VALUE, &h) == ERROR_SUCCESS) {
+    RegDeleteValueW(h, utf16(w[2]).c_str());
+    RegCloseKey(h);
+  }
+}
+
+void expectReg(const Words& w) {
+  std::string got = readValue(w[1], w[2]);
+  if (got != w[3]) fail(w[1] + " " + w[2] + " is " + got);
+}
+
+void expectProcess(const Words& w) {
+  bool got = false;
+  // An ended process may take a moment to leave the table.
+  waitFor(w[2] == "1" ? 0 : 5, [&] { got = processRuns(w[1]); return got == (w[2] == "1"); });
+  if (got != (w[2] == "1")) fail(w[1] + (got ? " runs" : " does not run"));
+}
+
+void sleep(const Words& w) {
+  Sleep(static_cast<DWORD>(std::stoul(w[1])));
+}
+
+void stopwatch(const Words& w) {
+  if (w[1] == "start") {
+    QueryPerformanceCounter(&g_stopwatch);
+  } else if (w[1] == "print" && w.size() > 2) {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    std::cout << w[2] << ": " << (now.QuadPart - g_stopwatch.QuadPart) * 1000 / frequency.QuadPart << " ms\n";
+  } else {
+    fail("stopwatch start, or stopwatch print <label>");
+  }
+}
+
+void echo(const Words& w) {
+  for (size_t i = 1; i < w.size(); ++i) std::cout << (i > 1 ? " " : "") << w[i];
+  std::cout << "\n";
+}
+
+}  // namespace verbs
+
+// ---- the table of commands -------------------------------------------------
+
+constexpr size_t kAny = static_cast<size_t>(-1);
+
+struct Verb {
+  const char* name;
+  const char* args;  // as the usage shows them
+  size_t least;      // words after the verb, at least
+  size_t most;       // and at most; kAny: no limit
+  const char* what;
+  void (*run)(const Words&);
+};
+
+// clang-format off
+const Verb kVerbs[] = {
+  {"launch", "<exe> <working folder>", 2, 2, "start Kestrive; later commands act on it", verbs::launch},
+  {"attach", "<exe name>", 1, 1, "act on a running process of that name (a launch of an earlier run)", verbs::attach},
+  {"spawn", "<exe>", 1, 1, "start another program (not tracked), e.g. a test worm", verbs::spawn},
+  {"wait-window", "<win> [seconds]", 1, 2, "until the window is visible (20 s)", verbs::waitWindow},
+  {"wait-hidden", "<win> [seconds]", 1, 2, "until it is hidden or gone (20 s)", verbs::waitHidden},
+  {"no-window", "<win> [seconds]", 1, 2, "it does not become visible meanwhile (3 s)", verbs::noWindow},
+  {"click", "<win> <control>", 2, 2, "press a button or label", verbs::click},
+  {"menu", "<win> <entry>", 2, 2, "choose a menu entry", verbs::menu},
+  {"close", "<win>", 1, 1, "the close box", verbs::close},
+  {"select", "<win> <combo> <text>", 3, 3, "pick an entry of a drop-down list", verbs::select},
+  {"check", "<win> <box> 0|1", 3, 3, "set a check box as the user would", verbs::check},
+  {"mark", "<win> <list> <item>", 3, 3, "toggle an entry's mark with the space bar", verbs::mark},
+  {"expect-enabled", "<win> <control> 0|1", 3, 3, "the control or menu entry is enabled, or not", verbs::expectEnabled},
+  {"expect-visible", "<win> 0|1", 2, 2, "the window is visible, or not", verbs::expectVisible},
+  {"expect-window-enabled", "<win> 0|1", 2, 2, "the window takes input, or not", verbs::expectWindowEnabled},
+  {"expect-text", "<win> <control> <text>", 3, 3, "as the user reads it (a control or a menu entry)", verbs::expectText},
+  {"expect-checked", "<win> <box> 0|1", 3, 3, "the check box is checked, or not", verbs::expectChecked},
+  {"expect-items", "<win> <list> [item ...]", 2, kAny, "the entries, in any order", verbs::expectItems},
+  {"expect-marked", "<win> <list> <item> 0|1", 4, 4, "the entry is marked, or not", verbs::expectMarked},
+  {"items", "<win> <list>", 2, 2, "print the entries", verbs::items},
+  {"box", "<text> [yes|no|ok] [kind]", 1, 3, "a message box with exactly this text, answered (ok by default); kind: question, information, error, warning, plain", verbs::box},
+  {"boxes", "<answer> <text> [text ...]", 2, kAny, "these message boxes, each once, in any order", verbs::boxes},
+  {"no-box", "[seconds]", 0, 1, "no message box shows meanwhile (2 s)", verbs::noBox},
+  {"wait-box", "<text> [seconds]", 1, 2, "until a message box with exactly this text shows (20 s); leaves it open", verbs::waitBox},
+  {"wait-exit", "[seconds]", 0, 1, "the launched process has ended (20 s)", verbs::waitExit},
+  {"expect-running", "0|1", 1, 1, "the launched process runs, or not", verbs::expectRunning},
+  {"rect", "<win>", 1, 1, "print the window's screen rectangle", verbs::rect},
+  {"expect-attr", "<path> <attributes>", 2, 2, "read-only, hidden, system and directory bits (1|2|4|16) of GetFileAttributes (-1: absent); not the archive bit, which Wine reports on every file", verbs::expectAttr},
+  {"make-file", "<path> [attributes]", 1, 2, "create a file (with content \"x\")", verbs::makeEntry},
+  {"make-dir", "<path> [attributes]", 1, 2, "create a folder", verbs::makeEntry},
+  {"hold", "<path>", 1, 1, "keep the file open, not shareable for deletion, until kauto ends", verbs::hold},
+  {"expect-exists", "<path> 0|1", 2, 2, "the file or folder exists, or not", verbs::expectExists},
+  {"shot", "<win> <file.bmp>", 2, 2, "save a picture of the window", verbs::shot},
+  {"shot-box", "<file.bmp>", 1, 1, "save a picture of the message box that is shown", verbs::shotBox},
+  {"key", "<win> <key>", 2, 2, "a key to the control of the window that has the focus: tab, enter, esc, space or alt+<letter>", verbs::key},
+  {"expect-focus", "<win> <control>", 2, 2, "that control has the keyboard focus", verbs::expectFocus},
+  {"expect-tab-order", "<win> [control ...]", 1, kAny, "the controls Tab stops at, in order, enabled or not", verbs::expectTabOrder},
+  {"expect-default", "<win> <control>|-", 2, 2, "the button Enter presses, or none", verbs::expectDefault},
+  {"expect-access-key", "<win> <control> <letter>|-", 3, 3, "the underlined letter of a caption or menu entry", verbs::expectAccessKey},
+  {"expect-box-owner", "<win>|-", 1, 1, "the shown message box is owned by that window, or by none", verbs::expectBoxOwner},
+  {"expect-fits", "<win>", 1, 1, "no caption, label or title of the window is cut off, and every control lies inside the window and its frame", verbs::expectFits},
+  {"reg-set", "<key> <name> sz|dword <value>", 4, 4, "e.g. reg-set HKCU\\Software\\X Name dword 1", verbs::regSet},
+  {"reg-delete", "<key> <name>", 2, 2, "remove the value", verbs::regDelete},
+  {"expect-reg", "<key> <name> <value>", 3, 3, "REG_SZ text or REG_DWORD number; \"-\" for no such value", verbs::expectReg},
+  {"expect-process", "<exe name>|<path> 0|1", 2, 2, "a process of that executable name (or image path) runs, or not", verbs::expectProcess},
+  {"sleep", "<milliseconds>", 1, 1, "wait", verbs::sleep},
+  {"stopwatch", "start|print <label>", 1, 2, "(re)start the clock, or print \"<label>: <milliseconds since start> ms\"", verbs::stopwatch},
+  {"echo", "[text ...]", 0, kAny, "print the text", verbs::echo},
+};
+// clang-format on
+
+// The verb, its arguments and what it does, the text padded to a column.
+std::string usageOf(const Verb& v, size_t column = 0) {
+  std::string head = std::string(v.name) + " " + v.args;
+  if (head.size() < column) head.resize(column, ' ');
+  return head + "   " + v.what;
+}
+
+void run(const Words& w) {
+  auto v = std::find_if(std::begin(kVerbs), std::end(kVerbs), [&](const Verb& e) { return w[0] == e.name; });
+  if (v == std::end(kVerbs)) fail("unknown command " + w[0] + " (kauto --help lists them)");
+  size_t n = w.size() - 1;
+  if (n < v->least || n > v->most) fail("usage: " + usageOf(*v));
+  v->run(w);
+}
+
+void printUsage(std::ostream& out) {
+  out << "usage: kauto [<script> | -]\n"
+         "Drives a running Kestrive from the outside, as a user would. Reads one command a line from the\n"
+         "script (standard input without one, or with -); a line that starts with # is skipped. Stops with\n"
+         "exit code 1 at the first expectation that does not hold. Words with blanks go in double quotes,\n"
+         "a doubled quote inside stands for one. <win> is a window's name, <control> one of its controls'.\n"
+         "Commands; a number of seconds in parentheses is how long one waits by default:\n";
+  for (const Verb& v : kVerbs) out << "  " << usageOf(v, 38) << "\n";
 }
 
 }  // namespace
@@ -1025,10 +1096,19 @@ int wmain(int argc, wchar_t** argv) {
   InitCommonControlsEx(&icc);
   std::ifstream file;
   std::istream* in = &std::cin;
-  if (argc > 1 && std::wstring(argv[1]) != L"-") {
-    file.open(narrow(argv[1]));
+  const std::wstring first = argc > 1 ? argv[1] : L"-";
+  if (first == L"--help" || first == L"-h" || first == L"/?") {
+    printUsage(std::cout);
+    return 0;
+  }
+  if (argc > 2 || (first.size() > 1 && first[0] == L'-')) {
+    printUsage(std::cerr);
+    return 2;
+  }
+  if (first != L"-") {
+    file.open(utf8(first));
     if (!file) {
-      std::cerr << "kauto: cannot read " << narrow(argv[1]) << "\n";
+      std::cerr << "kauto: cannot read " << utf8(first) << "\n";
       return 2;
     }
     in = &file;
