@@ -29,6 +29,7 @@ namespace {
 using kestrive::win32::kControlIds;
 
 using kestrive::test_support::longForm;
+using kestrive::test_support::quote;
 using kestrive::test_support::utf16;
 using kestrive::test_support::utf8;
 
@@ -597,7 +598,7 @@ void post(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 namespace verbs {
 
 void launch(const Words& w) {
-  std::wstring cmd = L"\"" + utf16(w[1]) + L"\"";
+  std::wstring cmd = quote(utf16(w[1]));
   STARTUPINFOW si{};
   si.cb = sizeof(si);
   PROCESS_INFORMATION pi{};
@@ -622,7 +623,7 @@ void attach(const Words& w) {
 }
 
 void spawn(const Words& w) {
-  std::wstring cmd = L"\"" + utf16(w[1]) + L"\"";
+  std::wstring cmd = quote(utf16(w[1]));
   STARTUPINFOW si{};
   si.cb = sizeof(si);
   PROCESS_INFORMATION pi{};

@@ -30,6 +30,9 @@ inline std::wstring utf16(const std::string& s) {
 // and blanks stay part of the name.
 inline std::wstring longForm(const std::wstring& path) { return L"\\\\?\\" + path; }
 
+// A command-line word in double quotes, as a path with blanks needs.
+inline std::wstring quote(const std::wstring& s) { return L"\"" + s + L"\""; }
+
 // The running program's own file.
 inline std::wstring exePath() {
   wchar_t buf[MAX_PATH * 4];

@@ -19,6 +19,7 @@ namespace kestrive::wine_test {
 using test_support::exeDir;
 using test_support::exePath;
 using test_support::longForm;
+using test_support::quote;
 using test_support::utf16;
 using test_support::utf8;
 
@@ -147,8 +148,6 @@ class Child {
  private:
   PROCESS_INFORMATION pi_{};
 };
-
-inline std::wstring quote(const std::wstring& s) { return L"\"" + s + L"\""; }
 
 // Polls a condition for up to the given time.
 template <typename F>
