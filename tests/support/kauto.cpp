@@ -1001,12 +1001,14 @@ void echo(const Words& w) {
 
 constexpr size_t kAny = static_cast<size_t>(-1);
 
+// A command: how it is called and the code that runs it. kVerbs is the only
+// list of them, so the usage --help prints cannot drift from what runs.
 struct Verb {
   const char* name;
   const char* args;  // as the usage shows them
   size_t least;      // words after the verb, at least
   size_t most;       // and at most; kAny: no limit
-  const char* what;
+  const char* what;  // one line: what it does or checks
   void (*run)(const Words&);
 };
 
