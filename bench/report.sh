@@ -132,7 +132,7 @@ cat >"$doc" <<DOC
 Measured by \`bench/report.sh\` on $started: $cores cores ($cpu), load average $load_before
 at the start, $wine_version, kestrive.exe built from commit $commit (Release, MinGW-w64,
 static; the timings are of the 64-bit exe). Every figure is taken under Wine with Xvfb and
-no window manager, through the real windows, driven by \`tools/kauto.cpp\`; timings are
+no window manager, through the real windows, driven by \`tests/support/kauto.cpp\`; timings are
 medians of $rounds rounds (start-up: of $startup_runs runs). Other programs shared the
 machine, so single figures can vary by tens of per cent; the raw outputs of the run are in \`bench/out/\`.
 

@@ -60,8 +60,8 @@ if(KESTRIVE_WINE_TESTS)
   target_link_options(win32_tests PRIVATE ${KESTRIVE_STATIC_LINK})
 endif()
 
-# Test tools: each tools/<name>.cpp becomes <name>.exe.
-file(GLOB KESTRIVE_TOOLS CONFIGURE_DEPENDS tools/*.cpp)
+# Test tools: each tests/support/<name>.cpp becomes <name>.exe.
+file(GLOB KESTRIVE_TOOLS CONFIGURE_DEPENDS tests/support/*.cpp)
 foreach(src ${KESTRIVE_TOOLS})
   get_filename_component(tool ${src} NAME_WE)
   add_executable(${tool} ${src})

@@ -12,23 +12,16 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "tests/support/win_text.h"
 
 namespace kestrive::wine_test {
 
-inline std::wstring exeDir() {
-  wchar_t buf[MAX_PATH * 4];
-  DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH * 4);
-  std::wstring path(buf, n);
-  return path.substr(0, path.find_last_of(L'\\'));
-}
-
-inline std::wstring exePath() {
-  wchar_t buf[MAX_PATH * 4];
-  DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH * 4);
-  return std::wstring(buf, n);
-}
-
-inline std::wstring longForm(const std::wstring& path) { return L"\\\\?\\" + path; }
+using test_support::exeDir;
+using test_support::exePath;
+using test_support::longForm;
+using test_support::quote;
+using test_support::utf16;
+using test_support::utf8;
 
 // Removes a folder with everything in it, whatever the attributes or names.
 inline void removeTree(const std::wstring& folder) {
@@ -76,15 +69,6 @@ class TempFolder {
  private:
   std::wstring wpath_;
 };
-
-// UTF-8 of a wide text, done independently of the code under test.
-inline std::string utf8(const std::wstring& w) {
-  if (w.empty()) return {};
-  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), nullptr, 0, nullptr, nullptr);
-  std::string s(n, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), s.data(), n, nullptr, nullptr);
-  return s;
-}
 
 // Creates a file by its literal name (the \\?\ form keeps trailing dots and
 // blanks), with the given attributes.
@@ -164,8 +148,6 @@ class Child {
  private:
   PROCESS_INFORMATION pi_{};
 };
-
-inline std::wstring quote(const std::wstring& s) { return L"\"" + s + L"\""; }
 
 // Polls a condition for up to the given time.
 template <typename F>

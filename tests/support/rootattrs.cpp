@@ -18,7 +18,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/win_text.h"
+
 namespace {
+
+using kestrive::test_support::longForm;
 
 struct Rule {
   std::wstring fragment;  // lower case
@@ -54,7 +58,7 @@ double nowMs() {
 // when the folder cannot be listed.
 template <class F>
 bool forEachEntry(const std::wstring& folder, F fn) {
-  std::wstring base = L"\\\\?\\" + folder;
+  std::wstring base = longForm(folder);
   if (base.back() != L'\\') base += L'\\';
   WIN32_FIND_DATAW data;
   HANDLE h = FindFirstFileExW((base + L"*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
