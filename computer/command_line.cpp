@@ -36,8 +36,8 @@ std::string NormalizeWinPath(const std::string& path) {
     if (c == '/') c = '\\';
   std::string head;
   size_t rest = 0;
-  const bool drive = p.size() >= 3 && ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z')) &&
-                     p[1] == ':' && p[2] == '\\';
+  const bool drive =
+      p.size() >= 3 && ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z')) && p[1] == ':' && p[2] == '\\';
   if (drive) {
     head = p.substr(0, 2);
     rest = 3;

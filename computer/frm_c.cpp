@@ -155,8 +155,7 @@ void FrmC::btn_d_Click() {
   if (!ListStartupEntries()) return;
   // Without the profile folder the rescan finds nothing whatever is left.
   const bool judged = !GetProfileFolder(p).empty();
-  tell(judged && lst_V.items.empty() ? msg::DeleteComplete : msg::DeleteLeftComputer,
-                MsgKind::Information);
+  tell(judged && lst_V.items.empty() ? msg::DeleteComplete : msg::DeleteLeftComputer, MsgKind::Information);
 }
 
 void FrmC::btn_Ed_Click() {
@@ -197,10 +196,11 @@ void FrmC::btn_Ed_Click() {
   }
 
   // A folder that can no longer be found would list nothing and look clean.
-  if (GetProfileFolder(p).empty()) allGone = false;
-  else ListProfileExecutables();
-  tell(allGone && lst_P.items.empty() ? msg::DeleteComplete : msg::DeleteLeftComputer,
-                MsgKind::Information);
+  if (GetProfileFolder(p).empty())
+    allGone = false;
+  else
+    ListProfileExecutables();
+  tell(allGone && lst_P.items.empty() ? msg::DeleteComplete : msg::DeleteLeftComputer, MsgKind::Information);
 }
 
 bool FrmC::MarkedAndConfirmed(const Control& list) {

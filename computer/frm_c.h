@@ -66,8 +66,7 @@ class FrmC : public Window {
     std::vector<RunValue> values;
   };
   bool ScanRunKey(uint32_t root, const std::string& path, const std::string& fileName, RunValues& values);
-  bool ListMatchingRunValues(uint32_t root, const std::string& path, const std::string& fileName,
-                             RunValues& values);
+  bool ListMatchingRunValues(uint32_t root, const std::string& path, const std::string& fileName, RunValues& values);
 
   // A Delete goes on only with something marked and the user's yes.
   bool MarkedAndConfirmed(const Control& list);

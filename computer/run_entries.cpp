@@ -55,8 +55,7 @@ RunLineFields FieldsOfRunLine(const Item& item) {
   // The data is a command line ("C:\x.exe" /s, %USERPROFILE%\x.exe): only
   // the program it starts is the worm's file, and only when it bears the
   // name that was found; any other file it names is left alone.
-  const std::string program =
-      NormalizeWinPath(ExecutableOfCommand(item.command.empty() ? out.data : item.command));
+  const std::string program = NormalizeWinPath(ExecutableOfCommand(item.command.empty() ? out.data : item.command));
   if (!program.empty() && equalsNoCase(FileNameOf(program), out.exe)) out.target = program;
   return out;
 }

@@ -13,7 +13,6 @@ char32_t lowerCodePoint(char32_t c) {
   return c;
 }
 
-
 }  // namespace
 
 void appendUtf8(std::string& out, char32_t c) {
@@ -58,7 +57,9 @@ std::string lower(const std::string& s) {
 }
 
 bool contains(const std::string& text, const std::string& fragment) { return text.find(fragment) != std::string::npos; }
-bool containsNoCase(const std::string& text, const std::string& fragment) { return contains(lower(text), lower(fragment)); }
+bool containsNoCase(const std::string& text, const std::string& fragment) {
+  return contains(lower(text), lower(fragment));
+}
 bool equalsNoCase(const std::string& a, const std::string& b) { return lower(a) == lower(b); }
 
 std::vector<std::string> split(const std::string& text, const std::string& separator) {

@@ -39,9 +39,9 @@ struct NamedWindow {
   const char* name;
 };
 constexpr NamedWindow kWindows[] = {
-    {WindowId::First, "frm_first"},     {WindowId::Removable, "frm_rd"}, {WindowId::Computer, "frm_c"},
-    {WindowId::RegistryManager, "frm_RM"}, {WindowId::Help, "frm_help"}, {WindowId::History, "frm_h"},
-    {WindowId::About, "frm_about"},     {WindowId::Update, "frm_u"},     {WindowId::Options, "frm_op"},
+    {WindowId::First, "frm_first"},        {WindowId::Removable, "frm_rd"}, {WindowId::Computer, "frm_c"},
+    {WindowId::RegistryManager, "frm_RM"}, {WindowId::Help, "frm_help"},    {WindowId::History, "frm_h"},
+    {WindowId::About, "frm_about"},        {WindowId::Update, "frm_u"},     {WindowId::Options, "frm_op"},
 };
 
 }  // namespace
@@ -103,9 +103,7 @@ Control& Window::ctl(const std::string& name) {
   return *it->second;
 }
 
-const Control& Window::ctl(const std::string& name) const {
-  return const_cast<Window*>(this)->ctl(name);
-}
+const Control& Window::ctl(const std::string& name) const { return const_cast<Window*>(this)->ctl(name); }
 
 bool Window::has(const std::string& name) const { return byName_.count(name) != 0; }
 

@@ -12,7 +12,21 @@
 
 namespace kestrive {
 
-enum class Kind { Button, Label, Check, List, CheckList, Combo, Frame, Text, Picture, Menu, MenuEntry, Separator, Timer };
+enum class Kind {
+  Button,
+  Label,
+  Check,
+  List,
+  CheckList,
+  Combo,
+  Frame,
+  Text,
+  Picture,
+  Menu,
+  MenuEntry,
+  Separator,
+  Timer
+};
 
 struct Item {
   std::string text;
@@ -34,10 +48,10 @@ struct Control {
   std::string parent;  // the frame or menu that holds it
   bool enabled = true;
   bool visible = true;
-  int value = 0;         // check box state: 1 checked, 0 unchecked
+  int value = 0;  // check box state: 1 checked, 0 unchecked
   std::vector<Item> items;
-  int listIndex = -1;    // drop-down list selection
-  int interval = 0;      // timer period in ms; 0 stops it
+  int listIndex = -1;  // drop-down list selection
+  int interval = 0;    // timer period in ms; 0 stops it
   // The letter Alt (or the letter alone) presses; 0 for none.
   char accessKey = 0;
   std::function<void()> handler;

@@ -47,14 +47,12 @@ const Setting& settingFor(const std::string& box) {
 
 bool EqualsOne(const RegRead& value) {
   switch (value.kind) {
-    case RegRead::Kind::Number:
-      return value.number == 1;
+    case RegRead::Kind::Number: return value.number == 1;
     case RegRead::Kind::Text: {
       double d = 0;
       return readNumber(value.text, &d) && d == 1.0;
     }
-    case RegRead::Kind::Empty:
-      break;
+    case RegRead::Kind::Empty: break;
   }
   return false;
 }
@@ -77,8 +75,7 @@ RegRead GetRegValue(Platform& p, uint32_t root, const std::string& path, const s
   p.reg.closeKey(key);
   if (v.status != kErrorSuccess) return RegRead::empty();
   switch (v.type) {
-    case regtype::Sz:
-      return RegRead::of(TrimAtNul(std::string(v.data.begin(), v.data.end())));
+    case regtype::Sz: return RegRead::of(TrimAtNul(std::string(v.data.begin(), v.data.end())));
     case regtype::Dword: {
       // A REG_DWORD longer than its four bytes would not fit the reader's
       // buffer; a shorter one fills only the low bytes.
@@ -87,8 +84,7 @@ RegRead GetRegValue(Platform& p, uint32_t root, const std::string& path, const s
       for (size_t i = 0; i < v.data.size(); ++i) n |= static_cast<uint32_t>(v.data[i]) << (8 * i);
       return RegRead::of(static_cast<int32_t>(n));
     }
-    default:
-      return RegRead::empty();
+    default: return RegRead::empty();
   }
 }
 

@@ -22,7 +22,8 @@ inline constexpr const char* W3 = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\
 inline constexpr const char* W4 = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\";
 inline constexpr const char* W5 = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced\\";
 inline constexpr const char* W6 = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced\\Folder\\";
-inline constexpr const char* W7 = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced\\Folder\\Hidden\\SHOWALL";
+inline constexpr const char* W7 =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced\\Folder\\Hidden\\SHOWALL";
 // Reads.
 inline constexpr const char* R1 = "Software\\Policies\\Microsoft\\Windows\\System";
 inline constexpr const char* R2 = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
@@ -75,23 +76,36 @@ struct Setting {
 
 // The catalogue, in the order the Registry Manager applies it.
 inline const std::array<Setting, 6> kSettings{{
-    {"chk_NRE", {{place::DisableRegistryTools_CU, 1, 0}, {place::DisableRegistryTools_LM, 1, 0}},
-     regkey::R2, "DisableRegistryTools", false},
-    {"chk_HFO", {{place::NoFolderOptions_CU, 1, 0}, {place::NoFolderOptions_LM, 1, 0}},
-     regkey::R3, "NoFolderOptions", false},
+    {"chk_NRE",
+     {{place::DisableRegistryTools_CU, 1, 0}, {place::DisableRegistryTools_LM, 1, 0}},
+     regkey::R2,
+     "DisableRegistryTools",
+     false},
+    {"chk_HFO",
+     {{place::NoFolderOptions_CU, 1, 0}, {place::NoFolderOptions_LM, 1, 0}},
+     regkey::R3,
+     "NoFolderOptions",
+     false},
     {"chk_DCMD", {{place::DisableCMD_CU, 1, 0}}, regkey::R1, "DisableCMD", false},
-    {"chk_NTM", {{place::DisableTaskMgr_CU, 1, 0}, {place::DisableTaskMgr_LM, 1, 0}},
-     regkey::R2, "DisableTaskMgr", false},
+    {"chk_NTM",
+     {{place::DisableTaskMgr_CU, 1, 0}, {place::DisableTaskMgr_LM, 1, 0}},
+     regkey::R2,
+     "DisableTaskMgr",
+     false},
     // Hidden is 1 or 0, never 2; CheckedValue is 1 either way.
     {"chk_SHFF",
-     {{place::SuperHidden_CU, 0, 1}, {place::Hidden_CU, 1, 0}, {place::ShowSuperHidden_CU, 1, 0},
+     {{place::SuperHidden_CU, 0, 1},
+      {place::Hidden_CU, 1, 0},
+      {place::ShowSuperHidden_CU, 1, 0},
       {place::CheckedValue_LM, 1, 1}},
-     regkey::R4, "Hidden", false},
+     regkey::R4,
+     "Hidden",
+     false},
     {"chk_SE", {{place::HideFileExt_CU, 0, 1}}, regkey::R4, "HideFileExt", true},
 }};
 
 // The order in which the Registry Manager reads its boxes.
-inline constexpr std::array<const char*, 6> kSettingReadOrder{"chk_DCMD", "chk_NRE", "chk_HFO",
+inline constexpr std::array<const char*, 6> kSettingReadOrder{"chk_DCMD", "chk_NRE",  "chk_HFO",
                                                               "chk_SE",   "chk_SHFF", "chk_NTM"};
 
 const Setting& settingFor(const std::string& box);

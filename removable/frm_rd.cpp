@@ -115,18 +115,11 @@ void FrmRd::ScanDevice() {
     fs.setAttributes(path, attr::Normal);
     // A full list takes no more names; the rest of the root is still unhidden.
     switch (rd::classify(name, own)) {
-      case rd::Verdict::Executable:
-        executables.add(name);
-        break;
-      case rd::Verdict::Virus:
-        viruses.add(name);
-        break;
-      case rd::Verdict::Protected:
-        fs.setAttributes(path, attr::Hidden | attr::System);
-        break;
+      case rd::Verdict::Executable: executables.add(name); break;
+      case rd::Verdict::Virus: viruses.add(name); break;
+      case rd::Verdict::Protected: fs.setAttributes(path, attr::Hidden | attr::System); break;
       case rd::Verdict::OwnProgram:
-      case rd::Verdict::Other:
-        break;
+      case rd::Verdict::Other: break;
     }
   });
 }

@@ -17,7 +17,7 @@ class FrmRd : public Window {
   void Form_Unload() override { btn_x_Click(); }
 
   Control& fmSD = add(Kind::Frame, "fmSD", "Select Device");
-  Control& cmb_rd = add(Kind::Combo, "cmb_rd", {}, &fmSD);  // the drives that may be sticks
+  Control& cmb_rd = add(Kind::Combo, "cmb_rd", {}, &fmSD);            // the drives that may be sticks
   Control& btn_rsd = add(Kind::Button, "btn_rsd", "Refresh", &fmSD);  // lists the drives again
   Control& btn_scan = add(Kind::Button, "btn_scan", "Scan", &fmSD);
   Control& Framec = add(Kind::Frame, "Framec", "Select file to delete: (VIRUS)");

@@ -12,12 +12,11 @@ namespace kestrive::rd {
 
 // Extensions the shortcut virus leaves behind; a name holding any of them,
 // anywhere, is suspect.
-inline const std::array<std::string, 8> VirusMarkers = {".bat", ".lnk", ".inf", ".scr",
-                                                       ".vbs", ".com", ".pif", ".cmd"};
+inline const std::array<std::string, 8> VirusMarkers = {".bat", ".lnk", ".inf", ".scr", ".vbs", ".com", ".pif", ".cmd"};
 inline const std::string ExecutableMarker = ".exe";
 // Windows' own root entries, which must stay hidden and system.
 inline const std::array<std::string, 6> ProtectedNames = {"$RECYCLE.BIN", "desktop.ini", "Folder Settings",
-                                                         "RECYCLER",     "Config.Msi",  "System Volume Information"};
+                                                          "RECYCLER",     "Config.Msi",  "System Volume Information"};
 
 enum class Verdict { Executable, OwnProgram, Virus, Protected, Other };
 

@@ -30,7 +30,9 @@ class App : public Shell {
   Window* find(WindowId id) const;
   Window* find(const std::string& name) const { return find(windowIdOf(name)); }
   template <class W>
-  W* find(const std::string& name) const { return dynamic_cast<W*>(find(name)); }
+  W* find(const std::string& name) const {
+    return dynamic_cast<W*>(find(name));
+  }
   // Creates the window (running its load steps) when it is not loaded yet.
   Window& load(WindowId id);
   Window& load(const std::string& name) { return load(windowIdOf(name)); }

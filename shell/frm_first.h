@@ -15,7 +15,7 @@ class FrmFirst : public Window {
   Control& btn_c = add(Kind::Button, "btn_c", "&Computer", nullptr, "For computer only");  // opens frm_c
   Control& btn_rd = add(Kind::Button, "btn_rd", "&Pen Drive", nullptr, "Example: pen drive, thum drive, etc");
   Control& lbl_V = add(Kind::Label, "lbl_V", {}, nullptr, "Click to download new version");  // the version
-  Control& Label1 = add(Kind::Label, "Label1", {}, nullptr, "Press it");  // the makers, a link
+  Control& Label1 = add(Kind::Label, "Label1", {}, nullptr, "Press it");                     // the makers, a link
   Control& file_0 = add(Kind::Menu, "file_0", "&File");
   Control& file_1 = add(Kind::MenuEntry, "file_1", "E&xit", &file_0);
   Control& help_0 = add(Kind::Menu, "help_0", "&Help");

@@ -6,6 +6,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/tools/setup.sh"
+"$root/tools/format.sh" --check
 "$root/tools/build.sh"
 cd "$root"
 ctest --preset all "$@"

@@ -107,7 +107,8 @@ bool FakeFs::setAttributes(const std::string& path, uint32_t attributes) {
   if (!e || readOnly_.count(driveOf(resolve(path))) || notReady_.count(driveOf(resolve(path)))) return false;
   uint32_t keep = e->attributes & attr::Directory;
   // Normal (128) is stored as no bits, as Windows does.
-  uint32_t bits = attributes == attr::Normal ? 0 : attributes & (attr::ReadOnly | attr::Hidden | attr::System | attr::Archive);
+  uint32_t bits =
+      attributes == attr::Normal ? 0 : attributes & (attr::ReadOnly | attr::Hidden | attr::System | attr::Archive);
   e->attributes = keep | bits;
   return true;
 }
@@ -247,7 +248,9 @@ void FakeRegistry::setDwordValue(uint32_t root, const std::string& path, const s
             static_cast<uint8_t>(v >> 24)});
 }
 
-bool FakeRegistry::hasKey(uint32_t root, const std::string& path) const { return keys_.count(keyName(root, path)) != 0; }
+bool FakeRegistry::hasKey(uint32_t root, const std::string& path) const {
+  return keys_.count(keyName(root, path)) != 0;
+}
 
 bool FakeRegistry::hasValue(uint32_t root, const std::string& path, const std::string& name) const {
   auto it = keys_.find(keyName(root, path));
@@ -398,7 +401,8 @@ long FakeRegistry::deleteValue(HKey h, const std::string& name) {
   Key* key = keyOf(h);
   if (!key) return kErrorInvalidHandle;
   // Registry value names ignore case, like Windows.
-  auto v = std::find_if(key->values.begin(), key->values.end(), [&](const Value& x) { return lower(x.name) == lower(name); });
+  auto v = std::find_if(key->values.begin(), key->values.end(),
+                        [&](const Value& x) { return lower(x.name) == lower(name); });
   if (v == key->values.end()) return kErrorFileNotFound;
   key->values.erase(v);
   return kErrorSuccess;

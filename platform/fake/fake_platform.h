@@ -209,8 +209,9 @@ class FakeEnv : public Env {
   std::string profile = "C:\\Users\\user";
   std::string system = "C:\\Windows\\system32";
   // Names are matched ignoring case, as Windows does.
-  std::map<std::string, std::string> variables = {
-      {"USERPROFILE", "C:\\Users\\user"}, {"SYSTEMROOT", "C:\\Windows"}, {"APPDATA", "C:\\Users\\user\\AppData\\Roaming"}};
+  std::map<std::string, std::string> variables = {{"USERPROFILE", "C:\\Users\\user"},
+                                                  {"SYSTEMROOT", "C:\\Windows"},
+                                                  {"APPDATA", "C:\\Users\\user\\AppData\\Roaming"}};
   bool previousInstance() override { return previous; }
   std::string exeBaseName() override { return exe; }
   std::string profileFolder() override { return profile; }

@@ -73,8 +73,8 @@ Gui::Shown* Gui::byHwnd(HWND h) {
 void Gui::created(Window& w) {
   const DialogId* ids = dialogOf(w.name());
   if (!ids) return;
-  HWND hwnd = CreateDialogParamW(instance_, MAKEINTRESOURCEW(ids->dialog), nullptr, dialogProc,
-                                 reinterpret_cast<LPARAM>(this));
+  HWND hwnd =
+      CreateDialogParamW(instance_, MAKEINTRESOURCEW(ids->dialog), nullptr, dialogProc, reinterpret_cast<LPARAM>(this));
   if (!hwnd) return;
   Shown& s = shown_[&w];
   s.model = &w;
@@ -118,8 +118,8 @@ void Gui::created(Window& w) {
       SIZE shown{};
       auto* image = reinterpret_cast<HBITMAP>(SendMessageW(h, STM_GETIMAGE, IMAGE_BITMAP, 0));
       if (HBITMAP copy = pictureForBox(image, {box.right, box.bottom}, shown)) {
-        if (HGDIOBJ old = reinterpret_cast<HGDIOBJ>(
-                SendMessageW(h, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(copy))))
+        if (HGDIOBJ old =
+                reinterpret_cast<HGDIOBJ>(SendMessageW(h, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(copy))))
           DeleteObject(old);
         s.images.push_back(copy);
       }
@@ -289,7 +289,8 @@ void Gui::syncControl(Shown& s, Control& c, int id, Mirror& m) {
       }
       if (c.kind == Kind::Combo) {
         SendMessageW(h, CB_RESETCONTENT, 0, 0);
-        for (const Item& item : c.items) SendMessageW(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(item.text).c_str()));
+        for (const Item& item : c.items)
+          SendMessageW(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(item.text).c_str()));
         m.listIndex = -2;
       } else {
         ListView_SetItemCountEx(h, static_cast<int>(c.items.size()), LVSICF_NOSCROLL);
@@ -402,8 +403,7 @@ INT_PTR Gui::handle(Shown& s, UINT msg, WPARAM wp, LPARAM lp) {
             dispatch(s, c.name, "Click");
           }
           return TRUE;
-        default:
-          return FALSE;
+        default: return FALSE;
       }
     }
     case WM_NOTIFY: {
@@ -445,8 +445,7 @@ INT_PTR Gui::handle(Shown& s, UINT msg, WPARAM wp, LPARAM lp) {
       }
       return FALSE;
     }
-    default:
-      return FALSE;
+    default: return FALSE;
   }
 }
 

@@ -80,9 +80,9 @@ class Gui : public Ui, public WindowHost {
   std::map<Window*, Shown> shown_;
   int modal_ = 0;
   bool syncing_ = false;
-  int pumping_ = 0;  // while above 0, the pump mirrors the windows once at its end
+  int pumping_ = 0;                  // while above 0, the pump mirrors the windows once at its end
   std::vector<std::string> asking_;  // windows whose handlers run, innermost last
-  std::wstring dispText_;  // keeps list texts alive while the list paints them
+  std::wstring dispText_;            // keeps list texts alive while the list paints them
 };
 
 }  // namespace kestrive::win32

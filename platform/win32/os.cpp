@@ -114,17 +114,16 @@ std::optional<uint32_t> Win32Fs::attributes(const std::string& path) {
   return a;
 }
 
-bool Win32Fs::deleteFile(const std::string& path) {
-  return DeleteFileW(toWinPath(path).c_str()) != 0;
-}
+bool Win32Fs::deleteFile(const std::string& path) { return DeleteFileW(toWinPath(path).c_str()) != 0; }
 
 bool Win32Fs::deleteAsNormal(const std::string& path) {
   const std::wstring p = toWinPath(path);
   // One open instead of one for the attributes and one for the deletion;
   // the attributes only matter to a file that is to stay, or is read-only.
   // No FILE_FLAG_BACKUP_SEMANTICS: a folder is never deleted as a file.
-  HANDLE h = CreateFileW(p.c_str(), DELETE | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  HANDLE h =
+      CreateFileW(p.c_str(), DELETE | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (h != INVALID_HANDLE_VALUE) {
     FILE_DISPOSITION_INFO dispose{TRUE};
     bool deleted = SetFileInformationByHandle(h, FileDispositionInfo, &dispose, sizeof dispose) != 0;
@@ -206,11 +205,10 @@ constexpr DWORD kMaskedBits = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FI
 class Win32Listing : public DirListing {
  public:
   Win32Listing(const std::wstring& pattern, uint32_t mask) : mask_(mask) {
-    handle_ = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data_, FindExSearchNameMatch,
-                               nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    handle_ = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data_, FindExSearchNameMatch, nullptr,
+                               FIND_FIRST_EX_LARGE_FETCH);
     if (handle_ == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
-      handle_ = FindFirstFileExW(pattern.c_str(), FindExInfoStandard, &data_,
-                                 FindExSearchNameMatch, nullptr, 0);
+      handle_ = FindFirstFileExW(pattern.c_str(), FindExInfoStandard, &data_, FindExSearchNameMatch, nullptr, 0);
     pending_ = handle_ != INVALID_HANDLE_VALUE;
   }
   ~Win32Listing() override { close(); }
@@ -319,16 +317,16 @@ long Win32Registry::openKey(uint32_t root, const std::string& path, HKey* key) {
 long Win32Registry::createKey(uint32_t root, const std::string& path, HKey* key) {
   if (path.empty()) return opened(ERROR_SUCCESS, rootKey(root), key);
   HKEY h = nullptr;
-  LSTATUS s = RegCreateKeyExW(rootKey(root), widen(path).c_str(), 0, nullptr, 0,
-                              MAXIMUM_ALLOWED | KEY_WOW64_64KEY, nullptr, &h, nullptr);
+  LSTATUS s = RegCreateKeyExW(rootKey(root), widen(path).c_str(), 0, nullptr, 0, MAXIMUM_ALLOWED | KEY_WOW64_64KEY,
+                              nullptr, &h, nullptr);
   return opened(s, h, key);
 }
 
 RegValue Win32Registry::enumValue(HKey key, uint32_t index) {
   RegValue out;
   DWORD maxName = 0, maxData = 0;
-  LSTATUS s = RegQueryInfoKeyW(handleOf(key), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                               nullptr, &maxName, &maxData, nullptr, nullptr);
+  LSTATUS s = RegQueryInfoKeyW(handleOf(key), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName,
+                               &maxData, nullptr, nullptr);
   if (s != ERROR_SUCCESS) {
     out.status = s;
     return out;
@@ -339,8 +337,7 @@ RegValue Win32Registry::enumValue(HKey key, uint32_t index) {
     DWORD nameLen = static_cast<DWORD>(name.size());
     DWORD dataLen = static_cast<DWORD>(data.size());
     DWORD type = REG_NONE;
-    s = RegEnumValueW(handleOf(key), index, name.data(), &nameLen, nullptr, &type, data.data(),
-                      &dataLen);
+    s = RegEnumValueW(handleOf(key), index, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen);
     if (s == ERROR_MORE_DATA) {
       // The value grew since the key was queried; the name length is not
       // reported back, so both buffers grow.
@@ -388,8 +385,7 @@ RegValue Win32Registry::queryValue(HKey key, const std::string& name) {
 
 long Win32Registry::setDword(HKey key, const std::string& name, uint32_t value) {
   DWORD v = value;
-  return RegSetValueExW(handleOf(key), widen(name).c_str(), 0, REG_DWORD,
-                        reinterpret_cast<const BYTE*>(&v), sizeof v);
+  return RegSetValueExW(handleOf(key), widen(name).c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v);
 }
 
 long Win32Registry::deleteValue(HKey key, const std::string& name) {
@@ -470,8 +466,7 @@ bool Win32Processes::run(const std::string& program, const std::string& commandL
   si.wShowWindow = static_cast<WORD>(showStyle);
   PROCESS_INFORMATION pi{};
   // The program by its path: no search of our own or the working folder.
-  if (!CreateProcessW(app.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return false;
+  if (!CreateProcessW(app.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
   return true;

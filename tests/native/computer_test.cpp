@@ -43,7 +43,6 @@ std::string inUse(const std::string& path) {
 
 class ComputerBase : public ::testing::Test, protected test::Machine {
  protected:
-
   void SetUp() override {
     // One yield per one-second wait, so waits show up in the log.
     f.clock.step = 500;
@@ -55,7 +54,9 @@ class ComputerBase : public ::testing::Test, protected test::Machine {
 
   std::function<void()> duringYield;
 
-  void file(const std::string& name, uint32_t attributes = attr::Archive) { f.fs.addFile(Profile + "\\" + name, attributes); }
+  void file(const std::string& name, uint32_t attributes = attr::Archive) {
+    f.fs.addFile(Profile + "\\" + name, attributes);
+  }
   void value(const std::string& name, const std::string& data, uint32_t type = regtype::Sz) {
     f.reg.setString(HKCU, RunKey, name, data, type);
   }
@@ -306,7 +307,8 @@ TEST_F(ComputerScan, DataWithoutNulOrWithInnerNul) {
   f.reg.setValue(HKCU, RunKey, "Empty", regtype::Sz, {});
   open();
   scan();
-  EXPECT_EQ(texts("lst_V"), (std::vector<std::string>{"x.exe | NoNul | C:\\Users\\user\\x.exe", "x.exe | Inner | C:\\x.exe"}));
+  EXPECT_EQ(texts("lst_V"),
+            (std::vector<std::string>{"x.exe | NoNul | C:\\Users\\user\\x.exe", "x.exe | Inner | C:\\x.exe"}));
 }
 
 // A file name is looked for in the data as plain text, ignoring case: the
@@ -403,8 +405,8 @@ TEST_F(ComputerScan, RefreshRescansOnlyTheEntriesWithoutAWord) {
   mark("lst_V", {0});
   size_t from = f.log.size();
   app.click("frm_c", "btn_c_r");
-  EXPECT_EQ(texts("lst_V"), (std::vector<std::string>{"a.exe | A | C:\\Users\\user\\a.exe",
-                                                      "a.exe | A2 | C:\\Users\\user\\a.exe"}));
+  EXPECT_EQ(texts("lst_V"),
+            (std::vector<std::string>{"a.exe | A | C:\\Users\\user\\a.exe", "a.exe | A2 | C:\\Users\\user\\a.exe"}));
   EXPECT_EQ(lst("lst_V").markedCount(), 0);
   EXPECT_EQ(texts("lst_P"), std::vector<std::string>{"a.exe"});
   EXPECT_TRUE(messages(from).empty());
@@ -445,11 +447,10 @@ TEST_F(ComputerDeleteEntries, EndsEveryListedProgramThenTheMarkedLine) {
   mark("lst_V", {0});
   size_t from = f.log.size();
   app.click("frm_c", "btn_d");
-  EXPECT_EQ(events(from), (std::vector<std::string>{
-                              kAsk, run(a), run(b), run(c1),  // every lst_P entry, marked or not
-                              run(c1), "yield",               // field 1, then the wait
-                              setattr(Profile + "\\c.exe"), del(Profile + "\\c.exe"),
-                              delValue("C"), "restore", "yield", kComplete}));
+  EXPECT_EQ(events(from), (std::vector<std::string>{kAsk, run(a), run(b), run(c1),  // every lst_P entry, marked or not
+                                                    run(c1), "yield",               // field 1, then the wait
+                                                    setattr(Profile + "\\c.exe"), del(Profile + "\\c.exe"),
+                                                    delValue("C"), "restore", "yield", kComplete}));
   EXPECT_FALSE(f.fs.has(Profile + "\\c.exe"));
   EXPECT_FALSE(f.reg.hasValue(HKCU, RunKey, "C"));
   EXPECT_TRUE(texts("lst_V").empty());
@@ -539,8 +540,9 @@ TEST_F(ComputerDeleteEntries, ToolGoneAtTheSecondLineKeepsTheList) {
   duringYield = [&] { f.fs.remove("C:\\Kestrive\\pskill.exe"); };
   size_t from = f.log.size();
   app.click("frm_c", "btn_d");
-  EXPECT_EQ(events(from), (std::vector<std::string>{kAsk, "yield", setattr(Profile + "\\c.exe"), del(Profile + "\\c.exe"),
-                                                    delValue("C"), "restore", "yield", kToolMissing}));
+  EXPECT_EQ(events(from),
+            (std::vector<std::string>{kAsk, "yield", setattr(Profile + "\\c.exe"), del(Profile + "\\c.exe"),
+                                      delValue("C"), "restore", "yield", kToolMissing}));
   // Stopped before the rescan: the list still shows both lines.
   EXPECT_EQ(texts("lst_V").size(), 2u);
   EXPECT_TRUE(f.fs.has(Profile + "\\d.exe"));
@@ -557,10 +559,10 @@ TEST_F(ComputerDeleteEntries, TwoLinesForOneValue) {
   size_t from = f.log.size();
   app.click("frm_c", "btn_d");
   const std::string path = Profile + "\\ba.exe";
-  EXPECT_EQ(events(from), (std::vector<std::string>{
-                              // a.exe only appears inside the path: the value starts ba.exe, not a.exe.
-                              kAsk, "yield", delValue("V"), "restore", "yield",
-                              "yield", setattr(path), del(path), delValue("V"), "restore", "yield", kComplete}));
+  EXPECT_EQ(events(from),
+            (std::vector<std::string>{// a.exe only appears inside the path: the value starts ba.exe, not a.exe.
+                                      kAsk, "yield", delValue("V"), "restore", "yield", "yield", setattr(path),
+                                      del(path), delValue("V"), "restore", "yield", kComplete}));
   EXPECT_TRUE(f.fs.has(Profile + "\\a.exe"));
 }
 
@@ -597,8 +599,9 @@ TEST_F(ComputerDeleteEntries, OnlyTheProgramTheValueStartsIsDeleted) {
   for (const DataCase& c : cases) {
     SCOPED_TRACE(c.name);
     Fresh m;
-    for (const char* path : {"C:\\Users\\user\\x.exe", "C:\\Users\\user\\AppData\\ax.exe", "C:\\Users\\user\\AppData\\x.exe",
-                             "C:\\Windows\\notepad.exe", "C:\\Kestrive\\x.exe", "C:\\Users\\user\\AppData\\x.exe.bat"})
+    for (const char* path :
+         {"C:\\Users\\user\\x.exe", "C:\\Users\\user\\AppData\\ax.exe", "C:\\Users\\user\\AppData\\x.exe",
+          "C:\\Windows\\notepad.exe", "C:\\Kestrive\\x.exe", "C:\\Users\\user\\AppData\\x.exe.bat"})
       m.file(path);
     m.value("V", c.data, c.type);
     FrmC& w = m.scan();
@@ -608,7 +611,8 @@ TEST_F(ComputerDeleteEntries, OnlyTheProgramTheValueStartsIsDeleted) {
     size_t from = m.f.log.size();
     m.app.click("frm_c", "btn_d");
     const std::string want = c.deleted;
-    EXPECT_EQ(m.logSince(from, "delete "), want.empty() ? std::vector<std::string>{} : std::vector<std::string>{del(want)});
+    EXPECT_EQ(m.logSince(from, "delete "),
+              want.empty() ? std::vector<std::string>{} : std::vector<std::string>{del(want)});
     EXPECT_FALSE(m.f.reg.hasValue(HKCU, RunKey, "V"));
     EXPECT_EQ(m.f.ui.boxes.back().text, "Delete complete!");
     for (const char* kept : {"C:\\Users\\user\\AppData\\ax.exe", "C:\\Windows\\notepad.exe", "C:\\Kestrive\\x.exe",
@@ -632,12 +636,14 @@ TEST(ComputerEndProcess, OnlyTheProcessOfTheFileIsEnded) {
       {"same name, other profile folder",
        [](fake::FakeProcesses& p) { return p.start("C:\\Users\\user\\AppData\\svchost.exe"); }, false},
       {"image that cannot be read", [](fake::FakeProcesses& p) { return p.startUnreadable("svchost.exe"); }, false},
-      {"our own process", [&](fake::FakeProcesses& p) {
+      {"our own process",
+       [&](fake::FakeProcesses& p) {
          p.table.push_back(ProcessInfo{p.self, "svchost.exe", worm});
          return p.self;
-       }, false},
-      {"the file, other letter case",
-       [](fake::FakeProcesses& p) { return p.start("c:\\users\\USER\\SVCHOST.EXE"); }, true},
+       },
+       false},
+      {"the file, other letter case", [](fake::FakeProcesses& p) { return p.start("c:\\users\\USER\\SVCHOST.EXE"); },
+       true},
       {"the file, long path form",
        [](fake::FakeProcesses& p) { return p.start("\\\\?\\C:\\Users\\user\\svchost.exe"); }, true},
   };
@@ -693,9 +699,9 @@ TEST_F(ComputerDeleteEntries, SeparatorInsideFieldsNamesNoOtherValueOrFile) {
   app.click("frm_c", "btn_d");
   const std::string path = Profile + "\\x.exe";
   // The second value starts "notes.txt | x.exe", a file of another name.
-  EXPECT_EQ(events(from), (std::vector<std::string>{kAsk, "yield", setattr(path), del(path), delValue("A | B"),
-                                                    "restore", "yield", "yield", delValue("N"), "restore", "yield",
-                                                    kComplete}));
+  EXPECT_EQ(events(from),
+            (std::vector<std::string>{kAsk, "yield", setattr(path), del(path), delValue("A | B"), "restore", "yield",
+                                      "yield", delValue("N"), "restore", "yield", kComplete}));
   EXPECT_EQ(f.reg.valueNames(HKCU, RunKey), std::vector<std::string>{"A"});
   EXPECT_TRUE(f.fs.has(Profile + "\\notes.txt"));
   EXPECT_TRUE(f.fs.has("C:\\Kestrive\\B"));
@@ -729,16 +735,18 @@ TEST_F(ComputerDeleteEntries, UnnamedValueIsRemovedByItsRealName) {
   mark("lst_V", {0});
   size_t from = f.log.size();
   app.click("frm_c", "btn_d");
-  EXPECT_EQ(events(from), (std::vector<std::string>{kAsk, "yield", setattr(Profile + "\\v.exe"), del(Profile + "\\v.exe"),
-                                                    delValue(""), "restore", "yield", kLeft}));
+  EXPECT_EQ(events(from),
+            (std::vector<std::string>{kAsk, "yield", setattr(Profile + "\\v.exe"), del(Profile + "\\v.exe"),
+                                      delValue(""), "restore", "yield", kLeft}));
   EXPECT_EQ(f.reg.valueNames(HKCU, RunKey), std::vector<std::string>{"[Default]"});
   EXPECT_EQ(texts("lst_V"), std::vector<std::string>{"w.exe | [Default] | C:\\Users\\user\\w.exe"});
 
   mark("lst_V", {0});
   from = f.log.size();
   app.click("frm_c", "btn_d");
-  EXPECT_EQ(events(from), (std::vector<std::string>{kAsk, "yield", setattr(Profile + "\\w.exe"), del(Profile + "\\w.exe"),
-                                                    delValue("[Default]"), "restore", "yield", kComplete}));
+  EXPECT_EQ(events(from),
+            (std::vector<std::string>{kAsk, "yield", setattr(Profile + "\\w.exe"), del(Profile + "\\w.exe"),
+                                      delValue("[Default]"), "restore", "yield", kComplete}));
   EXPECT_TRUE(f.reg.valueNames(HKCU, RunKey).empty());
 }
 
@@ -833,9 +841,9 @@ TEST_F(ComputerDeleteFiles, AdjacentMarkedEntriesAreEachDeletedOnce) {
   mark("lst_P", {0, 1});
   size_t from = f.log.size();
   app.click("frm_c", "btn_Ed");
-  EXPECT_EQ(events(from), (std::vector<std::string>{kAsk, run(a), "yield", setattr(Profile + "\\a.exe"),
-                                                    del(Profile + "\\a.exe"), "yield", setattr(Profile + "\\b.exe"),
-                                                    del(Profile + "\\b.exe"), kLeft}));
+  EXPECT_EQ(events(from),
+            (std::vector<std::string>{kAsk, run(a), "yield", setattr(Profile + "\\a.exe"), del(Profile + "\\a.exe"),
+                                      "yield", setattr(Profile + "\\b.exe"), del(Profile + "\\b.exe"), kLeft}));
   EXPECT_EQ(texts("lst_P"), std::vector<std::string>{"c.exe"});
   // Neither the Run key nor the entry list is touched.
   EXPECT_TRUE(f.reg.hasValue(HKCU, RunKey, "A"));
@@ -852,9 +860,8 @@ TEST_F(ComputerDeleteFiles, FolderNamedLikeAnExecutableIsReported) {
   size_t from = f.log.size();
   app.click("frm_c", "btn_Ed");
   EXPECT_EQ(events(from), (std::vector<std::string>{kAsk, "yield", setattr(Profile + "\\game.exe"),
-                                                    del(Profile + "\\game.exe"), inUse(Profile + "\\game.exe"),
-                                                    "yield", setattr(Profile + "\\x.exe"), del(Profile + "\\x.exe"),
-                                                    kLeft}));
+                                                    del(Profile + "\\game.exe"), inUse(Profile + "\\game.exe"), "yield",
+                                                    setattr(Profile + "\\x.exe"), del(Profile + "\\x.exe"), kLeft}));
   EXPECT_EQ(texts("lst_P"), std::vector<std::string>{"game.exe"});
 }
 
@@ -956,7 +963,8 @@ TEST_F(ComputerControls, SelectionButtonsMarkTheirOwnList) {
     const char* button;
     int marksV, marksP;
   };
-  for (const Step& s : {Step{"btn_c_ma", 2, 0}, Step{"btn_Esa", 2, 2}, Step{"btn_c_uma", 0, 2}, Step{"btn_Edsa", 0, 0}}) {
+  for (const Step& s :
+       {Step{"btn_c_ma", 2, 0}, Step{"btn_Esa", 2, 2}, Step{"btn_c_uma", 0, 2}, Step{"btn_Edsa", 0, 0}}) {
     SCOPED_TRACE(s.button);
     app.click("frm_c", s.button);
     EXPECT_EQ(lst("lst_V").markedCount(), s.marksV);
@@ -979,7 +987,8 @@ TEST_F(ComputerControls, TimerFollowsTheLists) {
   struct State {
     bool lines, names;
   };
-  for (const State& s : {State{false, false}, State{true, false}, State{false, true}, State{true, true}, State{false, false}}) {
+  for (const State& s :
+       {State{false, false}, State{true, false}, State{false, true}, State{true, true}, State{false, false}}) {
     SCOPED_TRACE(std::to_string(s.lines) + std::to_string(s.names));
     lst("lst_V").clear();
     lst("lst_P").clear();
@@ -1009,10 +1018,11 @@ struct WaitCase {
 // Each wait for events asks only for what is left, measured across a wrap of
 // the tick counter, and the waiting goes on when events end one early.
 TEST(ComputerWait, AsksForWhatIsLeftAcrossTheTickWrap) {
-  for (const WaitCase& w : {WaitCase{0, 500, 1000, 0, {500}}, WaitCase{0, 1, 1000, 0, {999}},
-                            WaitCase{0, 1000, 1000, 0, {}}, WaitCase{0xFFFFFF00u, 100, 1000, 0, {900}},
-                            WaitCase{0xFFFFFFFFu, 1, 3, 0, {2}}, WaitCase{0xFFFFFC18u, 0, 1000, 300, {1000, 700, 400, 100}},
-                            WaitCase{0xFFFFFFF0u, 10, 100, 40, {90, 40}}, WaitCase{5, 1, 0, 0, {}}}) {
+  for (const WaitCase& w :
+       {WaitCase{0, 500, 1000, 0, {500}}, WaitCase{0, 1, 1000, 0, {999}}, WaitCase{0, 1000, 1000, 0, {}},
+        WaitCase{0xFFFFFF00u, 100, 1000, 0, {900}}, WaitCase{0xFFFFFFFFu, 1, 3, 0, {2}},
+        WaitCase{0xFFFFFC18u, 0, 1000, 300, {1000, 700, 400, 100}}, WaitCase{0xFFFFFFF0u, 10, 100, 40, {90, 40}},
+        WaitCase{5, 1, 0, 0, {}}}) {
     SCOPED_TRACE(std::to_string(w.now) + " step " + std::to_string(w.step) + " slice " + std::to_string(w.slice));
     fake::FakePlatform f;
     f.clock.now = w.now;
@@ -1133,8 +1143,9 @@ TEST_F(ComputerReentry, ListEmptiedDuringTheWait) {
   };
   size_t from = f.log.size();
   app.click("frm_c", "btn_d");
-  EXPECT_EQ(events(from), (std::vector<std::string>{kAsk, "yield", setattr(Profile + "\\c.exe"), del(Profile + "\\c.exe"),
-                                                    delValue("C"), "restore", "yield", kLeft}));
+  EXPECT_EQ(events(from),
+            (std::vector<std::string>{kAsk, "yield", setattr(Profile + "\\c.exe"), del(Profile + "\\c.exe"),
+                                      delValue("C"), "restore", "yield", kLeft}));
 }
 
 TEST_F(ComputerReentry, BackOrRefreshDuringAFileDeletion) {
@@ -1150,9 +1161,9 @@ TEST_F(ComputerReentry, BackOrRefreshDuringAFileDeletion) {
   };
   size_t from = f.log.size();
   app.click("frm_c", "btn_Ed");
-  EXPECT_EQ(events(from), (std::vector<std::string>{kAsk, "yield", setattr(Profile + "\\a.exe"), del(Profile + "\\a.exe"),
-                                                    "yield", setattr(Profile + "\\b.exe"), del(Profile + "\\b.exe"),
-                                                    kComplete}));
+  EXPECT_EQ(events(from),
+            (std::vector<std::string>{kAsk, "yield", setattr(Profile + "\\a.exe"), del(Profile + "\\a.exe"), "yield",
+                                      setattr(Profile + "\\b.exe"), del(Profile + "\\b.exe"), kComplete}));
 
   file("a.exe");
   app.click("frm_c", "btn_Er");

@@ -109,8 +109,10 @@ TEST(PolicyGetRegValue, ByType) {
   auto bytes = [](const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); };
   const std::vector<ReadCase> cases = {
       {"REG_SZ digit", [&](auto& r) { r.setString(HKCU, key, "V", "1"); }, RegRead::of(std::string("1"))},
-      {"REG_SZ text", [&](auto& r) { r.setString(HKCU, key, "V", "hello world"); }, RegRead::of(std::string("hello world"))},
-      {"REG_SZ inner NUL", [&](auto& r) { r.setValue(HKCU, key, "V", regtype::Sz, bytes(std::string("ab\0cd", 5) + '\0')); },
+      {"REG_SZ text", [&](auto& r) { r.setString(HKCU, key, "V", "hello world"); },
+       RegRead::of(std::string("hello world"))},
+      {"REG_SZ inner NUL",
+       [&](auto& r) { r.setValue(HKCU, key, "V", regtype::Sz, bytes(std::string("ab\0cd", 5) + '\0')); },
        RegRead::of(std::string("ab"))},
       {"REG_SZ without NUL", [&](auto& r) { r.setValue(HKCU, key, "V", regtype::Sz, bytes("abc")); },
        RegRead::of(std::string("abc"))},
@@ -119,14 +121,29 @@ TEST(PolicyGetRegValue, ByType) {
       {"REG_DWORD 1", [&](auto& r) { r.setDwordValue(HKCU, key, "V", 1); }, RegRead::of(1)},
       {"REG_DWORD 0", [&](auto& r) { r.setDwordValue(HKCU, key, "V", 0); }, RegRead::of(0)},
       {"REG_DWORD all bits", [&](auto& r) { r.setDwordValue(HKCU, key, "V", 0xFFFFFFFFu); }, RegRead::of(-1)},
-      {"REG_DWORD too long", [&](auto& r) { r.setValue(HKCU, key, "V", regtype::Dword, {1, 0, 0, 0, 0, 0, 0, 0}); },
+      {"REG_DWORD too long",
+       [&](auto& r) {
+         r.setValue(HKCU, key, "V", regtype::Dword, {1, 0, 0, 0, 0, 0, 0, 0});
+       },
        RegRead::empty()},
       {"REG_EXPAND_SZ", [&](auto& r) { r.setString(HKCU, key, "V", "1", regtype::ExpandSz); }, RegRead::empty()},
-      {"REG_MULTI_SZ", [&](auto& r) { r.setValue(HKCU, key, "V", regtype::MultiSz, {'1', 0, 0}); }, RegRead::empty()},
-      {"REG_BINARY", [&](auto& r) { r.setValue(HKCU, key, "V", regtype::Binary, {1, 0, 0, 0}); }, RegRead::empty()},
+      {"REG_MULTI_SZ",
+       [&](auto& r) {
+         r.setValue(HKCU, key, "V", regtype::MultiSz, {'1', 0, 0});
+       },
+       RegRead::empty()},
+      {"REG_BINARY",
+       [&](auto& r) {
+         r.setValue(HKCU, key, "V", regtype::Binary, {1, 0, 0, 0});
+       },
+       RegRead::empty()},
       {"missing value", [&](auto& r) { r.setDwordValue(HKCU, key, "Other", 1); }, RegRead::empty()},
       {"missing key", [&](auto&) {}, RegRead::empty()},
-      {"key that won't open", [&](auto& r) { r.setDwordValue(HKCU, key, "V", 1); r.denyOpen(HKCU, key); },
+      {"key that won't open",
+       [&](auto& r) {
+         r.setDwordValue(HKCU, key, "V", 1);
+         r.denyOpen(HKCU, key);
+       },
        RegRead::empty()},
       {"other root", [&](auto& r) { r.setDwordValue(HKLM, key, "V", 1); }, RegRead::empty()},
   };
@@ -169,23 +186,18 @@ TEST(PolicyGetRegValue, EqualsOneRule) {
 TEST(PolicyProcedures, EnableCommandPromptWritesUserThenMachine) {
   fake::FakePlatform f;
   EnableCommandPrompt(f.platform);
-  EXPECT_EQ(writes(f.log), (std::vector<std::string>{CU + " " + W1 + " DisableCMD=0", LM + " " + W1 + " DisableCMD=0"}));
+  EXPECT_EQ(writes(f.log),
+            (std::vector<std::string>{CU + " " + W1 + " DisableCMD=0", LM + " " + W1 + " DisableCMD=0"}));
   EXPECT_EQ(f.ui.yields, 0);
 }
 
 const std::vector<std::string> kRestoreWrites = {
-    CU + " " + W1 + " DisableCMD=0",
-    CU + " " + W2 + " DisableTaskMgr=0",
-    LM + " " + W3 + " DisableTaskMgr=0",
-    CU + " " + W4 + " NoFolderOptions=0",
-    LM + " " + W4 + " NoFolderOptions=0",
-    CU + " " + W2 + " DisableRegistryTools=0",
-    LM + " " + W3 + " DisableRegistryTools=0",
-    CU + " " + W5 + " SuperHidden=1",
-    LM + " " + W6 + " HideFileExt=1",
-    CU + " " + W5 + " Hidden=0",
-    CU + " " + W5 + " ShowSuperHidden=0",
-    LM + " " + W7 + " CheckedValue=1",
+    CU + " " + W1 + " DisableCMD=0",           CU + " " + W2 + " DisableTaskMgr=0",
+    LM + " " + W3 + " DisableTaskMgr=0",       CU + " " + W4 + " NoFolderOptions=0",
+    LM + " " + W4 + " NoFolderOptions=0",      CU + " " + W2 + " DisableRegistryTools=0",
+    LM + " " + W3 + " DisableRegistryTools=0", CU + " " + W5 + " SuperHidden=1",
+    LM + " " + W6 + " HideFileExt=1",          CU + " " + W5 + " Hidden=0",
+    CU + " " + W5 + " ShowSuperHidden=0",      LM + " " + W7 + " CheckedValue=1",
 };
 
 TEST(PolicyProcedures, RestoreDefaultSettingsWritesTwelveThenYieldsOnce) {
@@ -244,7 +256,8 @@ struct Manager : test::Machine {
   void open() { app.click("frm_c", "ex_fReg"); }
   std::map<std::string, int> boxes() {
     std::map<std::string, int> out;
-    for (const char* b : {"chk_NRE", "chk_DCMD", "chk_HFO", "chk_NTM", "chk_SHFF", "chk_SE"}) out[b] = rm()->ctl(b).value;
+    for (const char* b : {"chk_NRE", "chk_DCMD", "chk_HFO", "chk_NTM", "chk_SHFF", "chk_SE"})
+      out[b] = rm()->ctl(b).value;
     return out;
   }
 };
@@ -299,7 +312,8 @@ TEST(PolicyManager, BoxesFollowTheUserValues) {
        states(0, 0, 0, 0, 0, 1)},
       {"HideFileExt as expandable text", [](auto& r) { r.setString(HKCU, R4, "HideFileExt", "1", regtype::ExpandSz); },
        states(0, 0, 0, 0, 0, 1)},
-      {"only the machine's values", [](auto& r) {
+      {"only the machine's values",
+       [](auto& r) {
          r.setDwordValue(HKLM, R2, "DisableTaskMgr", 1);
          r.setDwordValue(HKLM, R2, "DisableRegistryTools", 1);
          r.setDwordValue(HKLM, R4, "HideFileExt", 1);
@@ -325,25 +339,29 @@ struct OkCase {
 
 TEST(PolicyManager, OkWritesTwelveInCatalogueOrder) {
   const std::vector<OkCase> cases = {
-      {"as opened on a clean system", states(0, 0, 0, 0, 0, 1),
+      {"as opened on a clean system",
+       states(0, 0, 0, 0, 0, 1),
        {CU + " " + W2 + " DisableRegistryTools=0", LM + " " + W3 + " DisableRegistryTools=0",
         CU + " " + W4 + " NoFolderOptions=0", LM + " " + W4 + " NoFolderOptions=0", CU + " " + W1 + " DisableCMD=0",
         CU + " " + W2 + " DisableTaskMgr=0", LM + " " + W3 + " DisableTaskMgr=0", CU + " " + W5 + " SuperHidden=1",
         CU + " " + W5 + " Hidden=0", CU + " " + W5 + " ShowSuperHidden=0", LM + " " + W7 + " CheckedValue=1",
         CU + " " + W5 + " HideFileExt=0"}},
-      {"every box checked", states(1, 1, 1, 1, 1, 1),
+      {"every box checked",
+       states(1, 1, 1, 1, 1, 1),
        {CU + " " + W2 + " DisableRegistryTools=1", LM + " " + W3 + " DisableRegistryTools=1",
         CU + " " + W4 + " NoFolderOptions=1", LM + " " + W4 + " NoFolderOptions=1", CU + " " + W1 + " DisableCMD=1",
         CU + " " + W2 + " DisableTaskMgr=1", LM + " " + W3 + " DisableTaskMgr=1", CU + " " + W5 + " SuperHidden=0",
         CU + " " + W5 + " Hidden=1", CU + " " + W5 + " ShowSuperHidden=1", LM + " " + W7 + " CheckedValue=1",
         CU + " " + W5 + " HideFileExt=0"}},
-      {"every box unchecked", states(0, 0, 0, 0, 0, 0),
+      {"every box unchecked",
+       states(0, 0, 0, 0, 0, 0),
        {CU + " " + W2 + " DisableRegistryTools=0", LM + " " + W3 + " DisableRegistryTools=0",
         CU + " " + W4 + " NoFolderOptions=0", LM + " " + W4 + " NoFolderOptions=0", CU + " " + W1 + " DisableCMD=0",
         CU + " " + W2 + " DisableTaskMgr=0", LM + " " + W3 + " DisableTaskMgr=0", CU + " " + W5 + " SuperHidden=1",
         CU + " " + W5 + " Hidden=0", CU + " " + W5 + " ShowSuperHidden=0", LM + " " + W7 + " CheckedValue=1",
         CU + " " + W5 + " HideFileExt=1"}},
-      {"task manager and hidden files only", states(0, 0, 0, 1, 1, 0),
+      {"task manager and hidden files only",
+       states(0, 0, 0, 1, 1, 0),
        {CU + " " + W2 + " DisableRegistryTools=0", LM + " " + W3 + " DisableRegistryTools=0",
         CU + " " + W4 + " NoFolderOptions=0", LM + " " + W4 + " NoFolderOptions=0", CU + " " + W1 + " DisableCMD=0",
         CU + " " + W2 + " DisableTaskMgr=1", LM + " " + W3 + " DisableTaskMgr=1", CU + " " + W5 + " SuperHidden=0",
@@ -411,7 +429,8 @@ TEST(PolicyManager, ReopeningShowsReminderAgainAndTheValuesJustWritten) {
   m.app.click("frm_RM", "btn_okk");
   ASSERT_EQ(m.rm(), nullptr);
   m.open();
-  EXPECT_EQ(m.f.ui.boxes.back().text, "Make sure you 'Run As Administrator' to do this. (For windows 7 and vista only)");
+  EXPECT_EQ(m.f.ui.boxes.back().text,
+            "Make sure you 'Run As Administrator' to do this. (For windows 7 and vista only)");
   EXPECT_EQ(m.f.ui.boxes.size(), 3u);
   EXPECT_EQ(m.boxes(), states(0, 1, 0, 0, 1, 0));
 }

@@ -41,7 +41,6 @@ struct RootEntry {
 };
 
 struct Machine : test::Machine {
-
   void put(const std::string& root, const std::vector<RootEntry>& entries) {
     f.fs.addDrive(root);
     for (const RootEntry& e : entries) {
@@ -369,12 +368,8 @@ TEST(RemovableScan, OwnExecutableIgnoresCaseInScanButNotInRebuild) {
     bool listedByRebuild;
   };
   const std::vector<Case> cases = {
-      {"kestrive", "kestrive.exe", false},
-      {"kestrive", "Kestrive.EXE", true},
-      {"Kestrive", "kestrive.exe", true},
-      {"Kestrive", "Kestrive.exe", false},
-      {"Чистка", "ЧИСТКА.EXE", true},
-      {"Чистка", "Чистка.exe", false},
+      {"kestrive", "kestrive.exe", false}, {"kestrive", "Kestrive.EXE", true}, {"Kestrive", "kestrive.exe", true},
+      {"Kestrive", "Kestrive.exe", false}, {"Чистка", "ЧИСТКА.EXE", true},     {"Чистка", "Чистка.exe", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.exeBase + " / " + c.onDrive);
@@ -478,9 +473,9 @@ TEST(RemovableScan, DrivePulledOutIsNoCleanDrive) {
   m.app.click("frm_rd", "btn_scan");
   EXPECT_TRUE(rd.ctl("lst_dir").items.empty());
   EXPECT_TRUE(rd.ctl("lst_dir_2").items.empty());
-  EXPECT_EQ(m.shownSince(boxes), (std::vector<std::string>{
-                                     Q + msg::ConfirmScan,
-                                     E + "Cannot read device E:\\. Check that it is still plugged in."}));
+  EXPECT_EQ(m.shownSince(boxes),
+            (std::vector<std::string>{Q + msg::ConfirmScan,
+                                      E + "Cannot read device E:\\. Check that it is still plugged in."}));
 }
 
 TEST(RemovableScan, RebuildThatFailsPartWayKeepsWhatWasListed) {
@@ -523,7 +518,8 @@ class FlakyListingFs : public FileSystem {
  private:
   class Listing : public DirListing {
    public:
-    Listing(std::vector<std::string> names, int good, bool empty) : names_(std::move(names)), good_(good), empty_(empty) {}
+    Listing(std::vector<std::string> names, int good, bool empty)
+        : names_(std::move(names)), good_(good), empty_(empty) {}
     std::optional<std::string> next() override {
       if (at_ < good_ && at_ < static_cast<int>(names_.size())) return names_[at_++];
       if (bad_++ >= 3 || at_ == 0) return std::nullopt;  // gives up in the end, never hangs a test
@@ -646,10 +642,12 @@ TEST(RemovableUnhide, RefusalsAndUnreadableRootsChangeNothing) {
   const std::vector<Case> cases = {
       {"answered No", [](Machine&) {}, {mb::IdNo}, {Q + msg::ConfirmShowAll}, 0},
       {"no device chosen", [](Machine& m) { m.rd().ctl("cmb_rd").listIndex = -1; }, {}, {I + msg::SelectDevice}, 0},
-      {"drive pulled out", [](Machine& m) { m.f.fs.setDriveReady("E:\\", false); }, {}, {Q + msg::ConfirmShowAll},
-       0},
-      {"listing fails after one name", [](Machine& m) { m.f.fs.failListingAfter("E:\\", 1); }, {},
-       {Q + msg::ConfirmShowAll}, 1},
+      {"drive pulled out", [](Machine& m) { m.f.fs.setDriveReady("E:\\", false); }, {}, {Q + msg::ConfirmShowAll}, 0},
+      {"listing fails after one name",
+       [](Machine& m) { m.f.fs.failListingAfter("E:\\", 1); },
+       {},
+       {Q + msg::ConfirmShowAll},
+       1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -741,7 +739,8 @@ TEST(RemovableTimer, EnabledStatesFollowDeviceListsAndAutomaticDelete) {
 
     m.tick();
     EXPECT_EQ(rd.ctl("btn_scan").enabled, c.scan);
-    for (const char* name : {"btn_del", "btn_dir_sa", "btn_dir_usa"}) EXPECT_EQ(rd.ctl(name).enabled, c.exeButtons) << name;
+    for (const char* name : {"btn_del", "btn_dir_sa", "btn_dir_usa"})
+      EXPECT_EQ(rd.ctl(name).enabled, c.exeButtons) << name;
     EXPECT_EQ(rd.ctl("btn_d2").enabled, c.d2);
     for (const char* name : {"btn_s2", "btn_ds2"}) EXPECT_EQ(rd.ctl(name).enabled, c.markButtons2) << name;
     EXPECT_EQ(rd.ctl("lst_dir_2").enabled, c.listAfter);
@@ -774,11 +773,16 @@ TEST(RemovableRules, ClassifyTakesTheFirstRuleThatApplies) {
     rd::Verdict verdict;
   };
   const std::vector<Case> cases = {
-      {"setup.exe", rd::Verdict::Executable},      {"holiday.exe.lnk", rd::Verdict::Executable},
-      {"KESTRIVE.exe", rd::Verdict::OwnProgram},   {"autorun.inf", rd::Verdict::Virus},
-      {"x.BAT", rd::Verdict::Virus},               {"recycler", rd::Verdict::Protected},
-      {"Folder Settings", rd::Verdict::Protected}, {"Folder Settings.lnk", rd::Verdict::Virus},
-      {"exe", rd::Verdict::Other},                 {"Photos", rd::Verdict::Other},
+      {"setup.exe", rd::Verdict::Executable},
+      {"holiday.exe.lnk", rd::Verdict::Executable},
+      {"KESTRIVE.exe", rd::Verdict::OwnProgram},
+      {"autorun.inf", rd::Verdict::Virus},
+      {"x.BAT", rd::Verdict::Virus},
+      {"recycler", rd::Verdict::Protected},
+      {"Folder Settings", rd::Verdict::Protected},
+      {"Folder Settings.lnk", rd::Verdict::Virus},
+      {"exe", rd::Verdict::Other},
+      {"Photos", rd::Verdict::Other},
       {"", rd::Verdict::Other},
   };
   for (const Case& c : cases) EXPECT_EQ(rd::classify(c.name, "kestrive.exe"), c.verdict) << c.name;
@@ -824,10 +828,15 @@ TEST(RemovableDelete, ChecksComeInEachButtonsOrder) {
   const std::vector<Case> cases = {
       {"virus, automatic, nothing marked", true, true, 1, {}, mb::IdYes, {confirm, I + msg::DeleteComplete}, {}},
       {"virus, automatic ignores marks", true, true, 1, {1}, mb::IdYes, {confirm, I + msg::DeleteComplete}, {}},
-      {"virus, marked mode, nothing marked", true, true, 0, {}, mb::IdYes, {confirm, I + msg::SelectFile},
-       kViruses},
-      {"virus, marked mode, two marked", true, true, 0, {0, 2}, mb::IdYes,
-       {confirm, I + msg::DeleteLeftRemovable}, {"b.lnk"}},
+      {"virus, marked mode, nothing marked", true, true, 0, {}, mb::IdYes, {confirm, I + msg::SelectFile}, kViruses},
+      {"virus, marked mode, two marked",
+       true,
+       true,
+       0,
+       {0, 2},
+       mb::IdYes,
+       {confirm, I + msg::DeleteLeftRemovable},
+       {"b.lnk"}},
       {"virus, no device", true, false, 1, {}, mb::IdYes, {I + msg::SelectDevice}, kViruses},
       {"virus, no device, marked mode", true, false, 0, {}, mb::IdYes, {I + msg::SelectDevice}, kViruses},
       {"virus, answered No", true, true, 1, {}, mb::IdNo, {confirm}, kViruses},
@@ -835,8 +844,7 @@ TEST(RemovableDelete, ChecksComeInEachButtonsOrder) {
       {"exe, nothing marked, no device", false, false, 1, {}, mb::IdYes, {I + msg::SelectFile}, kExecutables},
       {"exe, marked, no device", false, false, 1, {0}, mb::IdYes, {I + msg::SelectDevice}, kExecutables},
       {"exe, answered No", false, true, 1, {0, 1}, mb::IdNo, {confirm}, kExecutables},
-      {"exe, one marked", false, true, 1, {1}, mb::IdYes, {confirm, I + msg::DeleteLeftRemovable},
-       {"x.exe", "z.exe"}},
+      {"exe, one marked", false, true, 1, {1}, mb::IdYes, {confirm, I + msg::DeleteLeftRemovable}, {"x.exe", "z.exe"}},
       {"exe, all marked", false, true, 0, {0, 1, 2}, mb::IdYes, {confirm, I + msg::DeleteComplete}, {}},
   };
   for (const Case& c : cases) {
@@ -872,8 +880,9 @@ TEST(RemovableDelete, ChecksComeInEachButtonsOrder) {
     // The other list is never touched.
     EXPECT_EQ(m.left(c.virusList ? kExecutables : kViruses), c.virusList ? kExecutables : kViruses);
     if (!c.shown.empty() && c.shown.back() == I + msg::DeleteComplete) {
-      const std::vector<const char*> buttons = c.virusList ? std::vector<const char*>{"btn_d2", "btn_s2", "btn_ds2"}
-                                                           : std::vector<const char*>{"btn_del", "btn_dir_sa", "btn_dir_usa"};
+      const std::vector<const char*> buttons = c.virusList
+                                                   ? std::vector<const char*>{"btn_d2", "btn_s2", "btn_ds2"}
+                                                   : std::vector<const char*>{"btn_del", "btn_dir_sa", "btn_dir_usa"};
       for (const char* b : buttons) EXPECT_FALSE(rd.ctl(b).enabled) << b;
     }
   }
@@ -908,10 +917,10 @@ TEST(RemovableDelete, OneListingJudgesWhatWentBetweenTheBoxes) {
   size_t log = m.logSize();
   const int lookups = m.f.fs.lookups;
   m.app.click("frm_rd", "btn_d2");
-  EXPECT_EQ(m.shownSince(boxes), (std::vector<std::string>{Q + msg::ConfirmDelete,
-                                                           E + "Cannot delete file 'E:\\w150.lnk' because file is being used.",
-                                                           E + "Cannot delete file 'E:\\w020.lnk' because file is being used.",
-                                                           I + msg::DeleteLeftRemovable}));
+  EXPECT_EQ(m.shownSince(boxes),
+            (std::vector<std::string>{
+                Q + msg::ConfirmDelete, E + "Cannot delete file 'E:\\w150.lnk' because file is being used.",
+                E + "Cannot delete file 'E:\\w020.lnk' because file is being used.", I + msg::DeleteLeftRemovable}));
   // Those above each box, then the rest: never one lookup per entry.
   EXPECT_EQ(m.logSince(log, "gone"), (std::vector<std::string>{"gone E:\\ 49", "gone E:\\ 129", "gone E:\\ 20"}));
   EXPECT_EQ(m.f.fs.lookups - lookups, 2);
@@ -942,11 +951,15 @@ TEST(RemovableDelete, SurvivorIsReportedInUseWithItsFullPath) {
   };
   const std::vector<Case> cases = {
       {"file open in another program", {"autorun.inf"}, [](fake::FakeFs& fs) { fs.lock("E:\\autorun.inf"); }, 0},
-      {"folder with a marker", {"backup.com", true, attr::Hidden | attr::System}, [](fake::FakeFs&) {},
+      {"folder with a marker",
+       {"backup.com", true, attr::Hidden | attr::System},
+       [](fake::FakeFs&) {},
        attr::Directory},
       {"name outside the code page", {"Ünïcode.inf"}, [](fake::FakeFs& fs) { fs.lock("E:\\Ünïcode.inf"); }, 0},
-      {"write-protected medium", {"ro.lnk", false, attr::Hidden},
-       [](fake::FakeFs& fs) { fs.setReadOnlyMedium("E:\\"); }, 0},
+      {"write-protected medium",
+       {"ro.lnk", false, attr::Hidden},
+       [](fake::FakeFs& fs) { fs.setReadOnlyMedium("E:\\"); },
+       0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -1031,8 +1044,8 @@ TEST(RemovableDelete, SuccessIsJudgedByThePathBeingGoneNotByTheCall) {
 
 TEST(RemovableDelete, NamesOutsideTheCodePageAndOddSpacingAreDeletedExactly) {
   Machine m;
-  const std::vector<std::string> names = {"Фото.lnk", "照片.scr", "😀.vbs", "ОТЧЁТ.INF", " lead.lnk", "trail.lnk ",
-                                          "dots.lnk.."};
+  const std::vector<std::string> names = {"Фото.lnk",  "照片.scr",   "😀.vbs",     "ОТЧЁТ.INF",
+                                          " lead.lnk", "trail.lnk ", "dots.lnk.."};
   for (const std::string& n : names) m.f.fs.addFile("E:\\" + n, attr::Hidden | attr::System | attr::ReadOnly);
   m.f.fs.addFile("E:\\файл.exe", attr::Hidden);
   FrmRd& rd = m.open();
@@ -1132,9 +1145,10 @@ TEST(RemovableDelete, ListingFailingDuringTheRebuildStillReportsByContents) {
   boxes = m.boxes();
   m.app.click("frm_rd", "btn_d2");
   EXPECT_EQ(m.list("lst_dir_2"), std::vector<std::string>{"a.lnk"});
-  EXPECT_EQ(m.shownSince(boxes), (std::vector<std::string>{Q + msg::ConfirmDelete,
-                                                           E + "Cannot delete file 'E:\\a.lnk' because file is being used.",
-                                                           I + msg::DeleteLeftRemovable}));
+  EXPECT_EQ(m.shownSince(boxes),
+            (std::vector<std::string>{Q + msg::ConfirmDelete,
+                                      E + "Cannot delete file 'E:\\a.lnk' because file is being used.",
+                                      I + msg::DeleteLeftRemovable}));
 }
 
 TEST(RemovableDelete, DrivePulledOutClaimsNoDeletion) {
@@ -1272,8 +1286,8 @@ TEST(RemovableDelete, TypicalRequestFromPenDriveToDeleteComplete) {
   m.scan("E:\\");
   m.tick();
   m.app.click("frm_rd", "btn_d2");
-  EXPECT_EQ(m.shownSince(0), (std::vector<std::string>{Q + msg::ConfirmScan, I + msg::ScanFound,
-                                                       Q + msg::ConfirmDelete, I + msg::DeleteComplete}));
+  EXPECT_EQ(m.shownSince(0), (std::vector<std::string>{Q + msg::ConfirmScan, I + msg::ScanFound, Q + msg::ConfirmDelete,
+                                                       I + msg::DeleteComplete}));
   EXPECT_EQ(m.f.fs.namesIn("E:\\"), (std::vector<std::string>{"Photos", "System Volume Information"}));
   EXPECT_EQ(m.f.fs.attrsOf("E:\\Photos"), attr::Directory);
   m.tick();

@@ -10,7 +10,6 @@ using namespace kestrive;
 namespace {
 
 struct ShellWindows : ::testing::Test, test::Machine {
-
   Window& win(const std::string& name) {
     Window* w = app.find(name);
     if (!w) throw std::runtime_error(name + " is not loaded");
@@ -136,19 +135,16 @@ TEST_F(ShellWindows, ControlsCarryTheirTips) {
 TEST_F(ShellWindows, EveryWindowTitleFollowsTheRule) {
   app.start();
   const std::vector<std::pair<std::string, std::string>> titles = {
-      {"frm_rd", "Pen Drive | Kestrive v3.0"},
-      {"frm_c", "Computer | Kestrive v3.0"},
-      {"frm_RM", "Registry Manager | Kestrive v3.0"},
-      {"frm_help", "How To 'Run As Administrator'? | Kestrive v3.0"},
-      {"frm_h", "History | Kestrive v3.0"},
-      {"frm_about", "About"}};
+      {"frm_rd", "Pen Drive | Kestrive v3.0"},        {"frm_c", "Computer | Kestrive v3.0"},
+      {"frm_RM", "Registry Manager | Kestrive v3.0"}, {"frm_help", "How To 'Run As Administrator'? | Kestrive v3.0"},
+      {"frm_h", "History | Kestrive v3.0"},           {"frm_about", "About"}};
   for (const auto& [name, title] : titles) EXPECT_EQ(app.load(name).title, title) << name;
 }
 
 struct ChildCase {
-  const char* opener;   // control of frm_first
+  const char* opener;  // control of frm_first
   const char* child;
-  const char* way;      // control of the child, or "close"
+  const char* way;  // control of the child, or "close"
   bool childUnloaded;
 };
 
@@ -193,7 +189,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ChildCase{"help_2", "frm_about", "btn_ok", false},
                       ChildCase{"help_2", "frm_about", "close", true}),
     [](const auto& info) {
-      return std::string(info.param.child) + "_" + (std::string(info.param.way) == "close" ? "closebox" : info.param.way);
+      return std::string(info.param.child) + "_" +
+             (std::string(info.param.way) == "close" ? "closebox" : info.param.way);
     });
 
 TEST_F(ShellWindows, CleanerReturnEmptiesItsListsAndUnloads) {
@@ -354,9 +351,11 @@ TEST(ShellHistory, TextByteForByte) {
 }
 
 TEST_F(ShellWindows, MessagesCarryTheTitleAndTheKindsFlags) {
-  const std::vector<std::pair<MsgKind, uint32_t>> kinds = {
-      {MsgKind::Question, 0x24}, {MsgKind::Information, 0x40}, {MsgKind::Error, 0x10},
-      {MsgKind::Warning, 0x30}, {MsgKind::Plain, 0x00}};
+  const std::vector<std::pair<MsgKind, uint32_t>> kinds = {{MsgKind::Question, 0x24},
+                                                           {MsgKind::Information, 0x40},
+                                                           {MsgKind::Error, 0x10},
+                                                           {MsgKind::Warning, 0x30},
+                                                           {MsgKind::Plain, 0x00}};
   for (const auto& [kind, flags] : kinds) app.message("text", kind);
   ASSERT_EQ(f.ui.boxes.size(), kinds.size());
   for (size_t i = 0; i < kinds.size(); ++i) {

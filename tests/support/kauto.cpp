@@ -238,9 +238,12 @@ std::string boxKind(HWND box) {
     for (int x = rc.left; x < rc.right; ++x) {
       COLORREF c = GetPixel(screen, x, y);
       int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
-      if (r > 170 && g < 110 && b < 110) ++red;
-      else if (r > 170 && g > 140 && b < 110) ++yellow;
-      else if (b > 150 && r < 130) ++blue;
+      if (r > 170 && g < 110 && b < 110)
+        ++red;
+      else if (r > 170 && g > 140 && b < 110)
+        ++yellow;
+      else if (b > 150 && r < 130)
+        ++blue;
     }
   ReleaseDC(nullptr, screen);
   if (red == 0 && yellow == 0 && blue == 0) return "plain";
@@ -634,17 +637,26 @@ void spawn(const Words& w) {
 }
 
 void waitWindow(const Words& w) {
-  if (!waitFor(num(w, 2, 20), [&] { HWND h = findWindow(w[1]); return h && IsWindowVisible(h); }))
+  if (!waitFor(num(w, 2, 20), [&] {
+        HWND h = findWindow(w[1]);
+        return h && IsWindowVisible(h);
+      }))
     fail("window " + w[1] + " did not show");
 }
 
 void waitHidden(const Words& w) {
-  if (!waitFor(num(w, 2, 20), [&] { HWND h = findWindow(w[1]); return !h || !IsWindowVisible(h); }))
+  if (!waitFor(num(w, 2, 20), [&] {
+        HWND h = findWindow(w[1]);
+        return !h || !IsWindowVisible(h);
+      }))
     fail("window " + w[1] + " is still shown");
 }
 
 void noWindow(const Words& w) {
-  if (waitFor(num(w, 2, 3), [&] { HWND h = findWindow(w[1]); return h && IsWindowVisible(h); }))
+  if (waitFor(num(w, 2, 3), [&] {
+        HWND h = findWindow(w[1]);
+        return h && IsWindowVisible(h);
+      }))
     fail("window " + w[1] + " showed");
 }
 
@@ -653,13 +665,9 @@ void click(const Words& w) {
   post(GetParent(c), WM_COMMAND, MAKEWPARAM(controlId(w[1], w[2]), BN_CLICKED), reinterpret_cast<LPARAM>(c));
 }
 
-void menu(const Words& w) {
-  post(needWindow(w[1]), WM_COMMAND, MAKEWPARAM(controlId(w[1], w[2]), 0), 0);
-}
+void menu(const Words& w) { post(needWindow(w[1]), WM_COMMAND, MAKEWPARAM(controlId(w[1], w[2]), 0), 0); }
 
-void close(const Words& w) {
-  post(needWindow(w[1]), WM_CLOSE, 0, 0);
-}
+void close(const Words& w) { post(needWindow(w[1]), WM_CLOSE, 0, 0); }
 
 void select(const Words& w) {
   HWND c = needControl(w[1], w[2]);
@@ -869,13 +877,18 @@ void key(const Words& w) {
     post(f, WM_KEYDOWN, vk, 1 | (scan << 16));
     post(f, WM_KEYUP, vk, 1 | (scan << 16) | 0xC0000000u);
   };
-  if (k == "tab") press(VK_TAB, 0x0F);
-  else if (k == "enter") press(VK_RETURN, 0x1C);
-  else if (k == "esc") press(VK_ESCAPE, 0x01);
-  else if (k == "space") press(VK_SPACE, 0x39);
+  if (k == "tab")
+    press(VK_TAB, 0x0F);
+  else if (k == "enter")
+    press(VK_RETURN, 0x1C);
+  else if (k == "esc")
+    press(VK_ESCAPE, 0x01);
+  else if (k == "space")
+    press(VK_SPACE, 0x39);
   else if (k.size() == 5 && k.rfind("alt+", 0) == 0)
     post(f, WM_SYSCHAR, static_cast<WPARAM>(std::tolower(static_cast<unsigned char>(k[4]))), 1 | (1u << 29));
-  else fail("unknown key " + k);
+  else
+    fail("unknown key " + k);
 }
 
 void expectFocus(const Words& w) {
@@ -923,13 +936,9 @@ void expectBoxOwner(const Words& w) {
     fail(owner ? "the message box is owned by '" + utf8(textOf(owner)) + "'" : "the message box has no owner");
 }
 
-void expectFits(const Words& w) {
-  ::expectFits(w[1]);
-}
+void expectFits(const Words& w) { ::expectFits(w[1]); }
 
-void shot(const Words& w) {
-  saveShot(needWindow(w[1]), w[2]);
-}
+void shot(const Words& w) { saveShot(needWindow(w[1]), w[2]); }
 
 void regSet(const Words& w) {
   std::wstring path;
@@ -969,13 +978,14 @@ void expectReg(const Words& w) {
 void expectProcess(const Words& w) {
   bool got = false;
   // An ended process may take a moment to leave the table.
-  waitFor(w[2] == "1" ? 0 : 5, [&] { got = processRuns(w[1]); return got == (w[2] == "1"); });
+  waitFor(w[2] == "1" ? 0 : 5, [&] {
+    got = processRuns(w[1]);
+    return got == (w[2] == "1");
+  });
   if (got != (w[2] == "1")) fail(w[1] + (got ? " runs" : " does not run"));
 }
 
-void sleep(const Words& w) {
-  Sleep(static_cast<DWORD>(std::stoul(w[1])));
-}
+void sleep(const Words& w) { Sleep(static_cast<DWORD>(std::stoul(w[1]))); }
 
 void stopwatch(const Words& w) {
   if (w[1] == "start") {

@@ -15,9 +15,7 @@ namespace {
 constexpr uint32_t kFlagBits = attr::ReadOnly | attr::Hidden | attr::System;
 constexpr uint32_t kVisibleBits = kFlagBits | attr::Archive;
 
-bool underWine() {
-  return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-}
+bool underWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
 
 class Win32FsTest : public ::testing::Test {
  protected:
@@ -86,10 +84,12 @@ TEST(WinPath, Utf8AndUtf16RoundTrip) {
   }
   // Bytes that are no character read as U+FFFD, one each.
   const std::pair<std::string, std::wstring> broken[] = {
-      {"a\xFF" "b", L"a\uFFFDb"},
-      {"\xC0\xAF", L"\uFFFD\uFFFD"},          // an overlong "/"
+      {"a\xFF"
+       "b",
+       L"a\uFFFDb"},
+      {"\xC0\xAF", L"\uFFFD\uFFFD"},                      // an overlong "/"
       {"\xF4\x90\x80\x80", L"\uFFFD\uFFFD\uFFFD\uFFFD"},  // past U+10FFFF
-      {"\xE2\x82", L"\uFFFD\uFFFD"},          // cut short
+      {"\xE2\x82", L"\uFFFD\uFFFD"},                      // cut short
   };
   for (const auto& [in, out] : broken) EXPECT_EQ(win32::widen(in), out) << in;
 }
@@ -129,13 +129,12 @@ TEST_F(Win32FsTest, AttributesSurviveAReRead) {
   HANDLE h = FindFirstFileW(longForm(tmp / L"Photos").c_str(), &d);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   FindClose(h);
-  EXPECT_EQ(d.dwFileAttributes & (kVisibleBits | attr::Directory),
-            attr::Directory | attr::Hidden | attr::System);
+  EXPECT_EQ(d.dwFileAttributes & (kVisibleBits | attr::Directory), attr::Directory | attr::Hidden | attr::System);
 }
 
 TEST_F(Win32FsTest, NormalClearsEveryVisibleBit) {
-  makeFile(tmp / L"autorun.inf", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
+  makeFile(tmp / L"autorun.inf",
+           FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
   makeDir(tmp / L"Photos", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
 
   ASSERT_TRUE(fs.setAttributes(path(L"autorun.inf"), attr::Normal));
@@ -162,8 +161,7 @@ TEST_F(Win32FsTest, ListingMaskSelectsLikeDir) {
     uint32_t mask;
     Names names;
   } cases[] = {
-      {attr::AllEntries,
-       {"plain.txt", "ro.txt", "hidden.lnk", "system.inf", "both.vbs", "folder", "Photos"}},
+      {attr::AllEntries, {"plain.txt", "ro.txt", "hidden.lnk", "system.inf", "both.vbs", "folder", "Photos"}},
       {0, {"plain.txt", "ro.txt"}},
       {attr::Hidden, {"plain.txt", "ro.txt", "hidden.lnk"}},
       {attr::Hidden | attr::System, {"plain.txt", "ro.txt", "hidden.lnk", "system.inf", "both.vbs"}},
@@ -199,8 +197,8 @@ TEST_F(Win32FsTest, ListingOfManyEntriesYieldsEachOnce) {
 
 // A folder still open for a listing refuses an exclusive open.
 bool folderInUse(const std::wstring& folder) {
-  HANDLE h = CreateFileW(longForm(folder).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE h = CreateFileW(longForm(folder).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                         nullptr);
   if (h == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
   CloseHandle(h);
   return false;
@@ -234,8 +232,7 @@ TEST_F(Win32FsTest, TrailingDotAndBlankNamesAreAddressedExactly) {
   makeDir(tmp / L"photos ", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
   makeDir(tmp / L"photos", FILE_ATTRIBUTE_HIDDEN);
 
-  EXPECT_EQ(list(attr::AllEntries),
-            (std::set<std::string>{"report.lnk", "report.lnk.", "photos ", "photos"}));
+  EXPECT_EQ(list(attr::AllEntries), (std::set<std::string>{"report.lnk", "report.lnk.", "photos ", "photos"}));
 
   // Attributes go to the listed entry, not to its trimmed neighbour.
   ASSERT_TRUE(fs.setAttributes(path(L"report.lnk."), attr::Hidden | attr::System));
@@ -275,10 +272,10 @@ TEST_F(Win32FsTest, PathsOverMaxPathWork) {
 
 TEST_F(Win32FsTest, NonAsciiNamesRoundTrip) {
   const std::wstring names[] = {
-      L"\u0424\u043e\u0442\u043e.lnk",      // Фото.lnk
-      L"\u5199\u771f.exe",                   // 写真.exe
-      L"\U0001F600 party.vbs",               // 😀 party.vbs
-      L"\u00dcn\u00efc\u00f6d\u00e9.inf",   // Ünïcödé.inf
+      L"\u0424\u043e\u0442\u043e.lnk",     // Фото.lnk
+      L"\u5199\u771f.exe",                 // 写真.exe
+      L"\U0001F600 party.vbs",             // 😀 party.vbs
+      L"\u00dcn\u00efc\u00f6d\u00e9.inf",  // Ünïcödé.inf
   };
   std::set<std::string> expected;
   for (const std::wstring& n : names) {
@@ -310,8 +307,8 @@ TEST_F(Win32FsTest, DeleteRemovesOnlyWhatItCan) {
   EXPECT_TRUE(fs.exists(path(L"virus.lnk.bak")));
 
   // Open in another program without FILE_SHARE_DELETE.
-  HANDLE h = CreateFileW((tmp / L"locked.exe").c_str(), GENERIC_READ,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE h = CreateFileW((tmp / L"locked.exe").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   EXPECT_FALSE(fs.deleteFile(path(L"locked.exe")));
   EXPECT_TRUE(fs.exists(path(L"locked.exe")));
@@ -358,7 +355,8 @@ TEST_F(Win32FsTest, DeleteAsNormalIsAttributesThenDeletionInOne) {
       makeFile(tmp / c.name, c.attributes);
     HANDLE held = INVALID_HANDLE_VALUE;
     if (c.holderShare) {
-      held = CreateFileW(longForm(tmp / c.name).c_str(), GENERIC_READ, c.holderShare, nullptr, OPEN_EXISTING, 0, nullptr);
+      held =
+          CreateFileW(longForm(tmp / c.name).c_str(), GENERIC_READ, c.holderShare, nullptr, OPEN_EXISTING, 0, nullptr);
       ASSERT_NE(held, INVALID_HANDLE_VALUE);
     }
     EXPECT_EQ(fs.deleteAsNormal(path(c.name)), c.deleted);

@@ -169,7 +169,8 @@ void tryRow(size_t index, const Row& row, const std::wstring& profile, Totals& t
   std::optional<DWORD> code = runChild(index, report, row.timeoutMs);
   std::vector<std::string> harmed;
   for (HANDLE h : s.decoys)
-    if (WaitForSingleObject(h, 0) == WAIT_OBJECT_0) harmed.push_back("a process running another file of that name was ended");
+    if (WaitForSingleObject(h, 0) == WAIT_OBJECT_0)
+      harmed.push_back("a process running another file of that name was ended");
   for (const std::wstring& path : s.planted)
     for (DWORD pid : processesOf(path)) {
       harmed.push_back("the planted " + u8(path) + " ran");

@@ -72,7 +72,8 @@ std::string imageOf(Win32Processes& proc, DWORD pid) {
 TEST(Win32Processes, SnapshotReadsTheFullImagePath) {
   // Two processes of one name in two folders: only the path tells them apart.
   TempFolder a, b;
-  for (const TempFolder* f : {&a, &b}) ASSERT_TRUE(CopyFileW(tool(L"worm.exe").c_str(), (*f / L"svchost.exe").c_str(), TRUE));
+  for (const TempFolder* f : {&a, &b})
+    ASSERT_TRUE(CopyFileW(tool(L"worm.exe").c_str(), (*f / L"svchost.exe").c_str(), TRUE));
   Child first(quote(a / L"svchost.exe"));
   Child second(quote(b / L"svchost.exe"));
   ASSERT_TRUE(first.started() && second.started());
@@ -88,8 +89,8 @@ TEST(Win32Processes, RunPassesTheWindowStyle) {
   TempFolder tmp;
   std::wstring report = tmp / L"startup.txt";
   Win32Processes proc;
-  ASSERT_TRUE(proc.run(utf8(exePath()), utf8(quote(exePath()) + L" --startup-report " + quote(report)),
-                       kShowMinNoActive));
+  ASSERT_TRUE(
+      proc.run(utf8(exePath()), utf8(quote(exePath()) + L" --startup-report " + quote(report)), kShowMinNoActive));
   ASSERT_TRUE(eventually([&] { return present(report); }));
   // Minimised without taking the focus from the window in front.
   EXPECT_EQ(readFile(report), "useshowwindow=1 show=" + std::to_string(SW_SHOWMINNOACTIVE));
@@ -148,8 +149,7 @@ TEST(Pskill, EndsTheGivenProcess) {
 }
 
 TEST(Pskill, FailsWhenNothingIsEnded) {
-  const std::wstring arguments[] = {L"", L"abc", L"12x", L"-8", L"0", L"99999999999",
-                                    L"4294967292", L"1 2"};
+  const std::wstring arguments[] = {L"", L"abc", L"12x", L"-8", L"0", L"99999999999", L"4294967292", L"1 2"};
   for (const std::wstring& a : arguments) {
     Child kill(quote(tool(L"pskill.exe")) + L" " + a);
     EXPECT_EQ(kill.waitExit(10000), 1u) << utf8(a);

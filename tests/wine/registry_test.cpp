@@ -21,10 +21,9 @@ class Win32RegistryTest : public ::testing::Test {
  protected:
   void SetUp() override {
     static int counter = 0;
-    path = "Software\\Kestrive Tests\\" + std::to_string(GetCurrentProcessId()) + "-" +
-           std::to_string(++counter);
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, win32::widen(path).c_str(), 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &raw, nullptr),
+    path = "Software\\Kestrive Tests\\" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, win32::widen(path).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &raw, nullptr),
               ERROR_SUCCESS);
   }
   void TearDown() override {
@@ -36,8 +35,7 @@ class Win32RegistryTest : public ::testing::Test {
   void setRaw(const std::wstring& name, DWORD type, const void* data, size_t size) {
     static const BYTE none = 0;
     if (!data) data = &none;
-    ASSERT_EQ(RegSetValueExW(raw, name.c_str(), 0, type, static_cast<const BYTE*>(data),
-                             static_cast<DWORD>(size)),
+    ASSERT_EQ(RegSetValueExW(raw, name.c_str(), 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size)),
               ERROR_SUCCESS)
         << utf8(name);
   }
@@ -78,12 +76,10 @@ TEST_F(Win32RegistryTest, CreateSetQueryDeleteDword) {
 
   // The key is really under HKEY_CURRENT_USER, without the trailing "\".
   HKEY check = nullptr;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, win32::widen(path + "\\Policies\\System").c_str(), 0,
-                          KEY_READ, &check),
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, win32::widen(path + "\\Policies\\System").c_str(), 0, KEY_READ, &check),
             ERROR_SUCCESS);
   DWORD value = 0, size = sizeof value, type = 0;
-  EXPECT_EQ(RegQueryValueExW(check, L"DisableCMD", nullptr, &type, (BYTE*)&value, &size),
-            ERROR_SUCCESS);
+  EXPECT_EQ(RegQueryValueExW(check, L"DisableCMD", nullptr, &type, (BYTE*)&value, &size), ERROR_SUCCESS);
   EXPECT_EQ(type, (DWORD)REG_DWORD);
   EXPECT_EQ(value, 0x01020304u);
   RegCloseKey(check);
@@ -136,7 +132,10 @@ TEST_F(Win32RegistryTest, ValuesReadBackAsStored) {
   };
   using namespace std::string_literals;
   const Case cases[] = {
-      {L"cyrillic", REG_SZ, L"\u041f\u0440\u0438\u0432\u0435\u0442\0"s, {},
+      {L"cyrillic",
+       REG_SZ,
+       L"\u041f\u0440\u0438\u0432\u0435\u0442\0"s,
+       {},
        bytes("\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82\0"s)},
       {L"no terminator", REG_SZ, L"C:\\x.exe"s, {}, bytes("C:\\x.exe")},
       {L"inner nul", REG_SZ, L"a\0b\0"s, {}, bytes("a\0b\0"s)},
@@ -164,8 +163,7 @@ TEST_F(Win32RegistryTest, ValuesReadBackAsStored) {
   std::vector<RegValue> all = enumerateAll(k);
   EXPECT_EQ(all.size(), std::size(cases));
   for (const Case& c : cases) {
-    auto it = std::find_if(all.begin(), all.end(),
-                           [&](const RegValue& v) { return v.name == utf8(c.name); });
+    auto it = std::find_if(all.begin(), all.end(), [&](const RegValue& v) { return v.name == utf8(c.name); });
     ASSERT_NE(it, all.end()) << utf8(c.name);
     EXPECT_EQ(it->type, c.type) << utf8(c.name);
     EXPECT_EQ(it->data, c.expected) << utf8(c.name);

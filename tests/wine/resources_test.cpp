@@ -88,10 +88,8 @@ TEST_F(ProductFile, PropertiesNameTheProductItsVersionAndMaker) {
     const wchar_t* name;
     std::string value;
   } exact[] = {
-      {L"ProductName", app_name},
-      {L"FileVersion", app_version},
-      {L"ProductVersion", app_version},
-      {L"OriginalFilename", "kestrive.exe"},
+      {L"ProductName", app_name},       {L"FileVersion", app_version},
+      {L"ProductVersion", app_version}, {L"OriginalFilename", "kestrive.exe"},
       {L"InternalName", "kestrive"},
   };
   for (const auto& e : exact) EXPECT_EQ(versionText(e.name), e.value) << win32::narrow(e.name);

@@ -24,9 +24,9 @@ using namespace kestrive::wine_test;
 
 namespace {
 
-constexpr WindowId kAll[] = {WindowId::First, WindowId::Removable, WindowId::Computer,
-                             WindowId::RegistryManager, WindowId::Help, WindowId::History,
-                             WindowId::About, WindowId::Update, WindowId::Options};
+constexpr WindowId kAll[] = {WindowId::First,           WindowId::Removable, WindowId::Computer,
+                             WindowId::RegistryManager, WindowId::Help,      WindowId::History,
+                             WindowId::About,           WindowId::Update,    WindowId::Options};
 
 // A control that Windows shows as a child window of the dialog.
 bool inDialog(Kind k) { return k != Kind::Menu && k != Kind::MenuEntry && k != Kind::Separator && k != Kind::Timer; }

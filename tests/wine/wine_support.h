@@ -53,8 +53,7 @@ class TempFolder {
     DWORD n = GetTempPathW(MAX_PATH + 1, temp);
     std::wstring base(temp, n);
     if (!base.empty() && base.back() == L'\\') base.pop_back();
-    wpath_ = base + L"\\kestrive-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-             std::to_wstring(++counter);
+    wpath_ = base + L"\\kestrive-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
     removeTree(wpath_);
     if (!CreateDirectoryW(wpath_.c_str(), nullptr))
       ADD_FAILURE() << "cannot create the temp folder, error " << GetLastError();
@@ -73,8 +72,7 @@ class TempFolder {
 // Creates a file by its literal name (the \\?\ form keeps trailing dots and
 // blanks), with the given attributes.
 inline void makeFile(const std::wstring& path, DWORD attributes = FILE_ATTRIBUTE_ARCHIVE) {
-  HANDLE h = CreateFileW(longForm(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileW(longForm(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE) << utf8(path) << " error " << GetLastError();
   DWORD written = 0;
   WriteFile(h, "x", 1, &written, nullptr);
@@ -83,8 +81,7 @@ inline void makeFile(const std::wstring& path, DWORD attributes = FILE_ATTRIBUTE
 }
 
 inline void makeDir(const std::wstring& path, DWORD attributes = 0) {
-  ASSERT_TRUE(CreateDirectoryW(longForm(path).c_str(), nullptr))
-      << utf8(path) << " error " << GetLastError();
+  ASSERT_TRUE(CreateDirectoryW(longForm(path).c_str(), nullptr)) << utf8(path) << " error " << GetLastError();
   if (attributes) {
     ASSERT_TRUE(SetFileAttributesW(longForm(path).c_str(), attributes));
   }
@@ -94,9 +91,7 @@ inline bool present(const std::wstring& path) {
   return GetFileAttributesW(longForm(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-inline DWORD rawAttributes(const std::wstring& path) {
-  return GetFileAttributesW(longForm(path).c_str());
-}
+inline DWORD rawAttributes(const std::wstring& path) { return GetFileAttributesW(longForm(path).c_str()); }
 
 // Every name a listing yields, checking on the way that none comes twice.
 inline std::set<std::string> namesOf(DirListing& listing) {
@@ -117,8 +112,7 @@ class Child {
     std::wstring cmd = commandLine;
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi_))
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_))
       ADD_FAILURE() << "cannot start " << utf8(commandLine) << ", error " << GetLastError();
     else
       CloseHandle(pi_.hThread);
@@ -179,8 +173,8 @@ class InFolder {
 namespace kestrive::wine_test {
 
 inline std::string readFile(const std::wstring& path) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
+  HANDLE h =
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return {};
   std::string text(4096, '\0');
   DWORD got = 0;

@@ -175,8 +175,7 @@ std::vector<DWORD> processesOf(const std::wstring& image) {
     if (!h) continue;
     wchar_t buf[MAX_PATH * 4];
     DWORD n = MAX_PATH * 4;
-    if (QueryFullProcessImageNameW(h, 0, buf, &n) && lstrcmpiW(buf, image.c_str()) == 0)
-      out.push_back(e.th32ProcessID);
+    if (QueryFullProcessImageNameW(h, 0, buf, &n) && lstrcmpiW(buf, image.c_str()) == 0) out.push_back(e.th32ProcessID);
     CloseHandle(h);
   }
   CloseHandle(snap);
@@ -193,8 +192,8 @@ struct Node {
 // Relative paths joined by "/", which no entry name can hold.
 using Tree = std::map<std::wstring, Node>;
 
-constexpr DWORD kAttrBits = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                            FILE_ATTRIBUTE_DIRECTORY;
+constexpr DWORD kAttrBits =
+    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
 constexpr DWORD kFlagBits = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
 std::string readAll(const std::wstring& path) {
@@ -282,11 +281,16 @@ void putRunValues(const Values& values) {
 std::string escape(const std::string& s) {
   std::string out;
   for (char c : s) {
-    if (c == '\\') out += "\\\\";
-    else if (c == '\t') out += "\\t";
-    else if (c == '\n') out += "\\n";
-    else if (c == '\r') out += "\\r";
-    else out += c;
+    if (c == '\\')
+      out += "\\\\";
+    else if (c == '\t')
+      out += "\\t";
+    else if (c == '\n')
+      out += "\\n";
+    else if (c == '\r')
+      out += "\\r";
+    else
+      out += c;
   }
   return out;
 }

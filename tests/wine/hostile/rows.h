@@ -48,7 +48,8 @@ struct Setup {
   std::wstring at(const std::wstring& rel) const { return folder + L"\\" + rel; }
 
   void fileAt(const std::wstring& path, DWORD attrs, const std::string& content) {
-    HANDLE h = CreateFileW(longForm(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h =
+        CreateFileW(longForm(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return fail("cannot make " + u8(path) + ", error " + std::to_string(GetLastError()));
     DWORD written = 0;
     WriteFile(h, content.data(), (DWORD)content.size(), &written, nullptr);
@@ -162,7 +163,9 @@ struct Setup {
   }
 };
 
-std::string utf16Bytes(const std::wstring& w) { return std::string(reinterpret_cast<const char*>(w.data()), w.size() * 2); }
+std::string utf16Bytes(const std::wstring& w) {
+  return std::string(reinterpret_cast<const char*>(w.data()), w.size() * 2);
+}
 
 // Below the root of every drive row, in the state a worm leaves them: the
 // user's folder hidden, files inside hidden, some with suspect names. The
@@ -196,20 +199,20 @@ const std::vector<Row>& rows() {
        "and decomposed forms of one name are two entries, each handled by its own name",
        false,
        [](Setup& s) {
-         s.file(L"\u0444\u043e\u0442\u043e.lnk", H | S);           // фото.lnk
-         s.file(L"\u5199\u771f.exe", H);                            // 写真.exe
-         s.file(L"\U0001F600 party.vbs", H | S | R);                // 😀 party.vbs
-         s.file(L"\u00dcn\u00efc\u00f6d\u00e9.inf", H);            // Ünïcödé.inf
-         s.file(L"\u0412\u0418\u0420\u0423\u0421.LNK", H);        // ВИРУС.LNK
-         s.file(L"cafe\u0301.lnk", H);                              // café.lnk, decomposed
-         s.file(L"caf\u00e9.lnk", H | S);                           // café.lnk, composed
-         s.dir(L"cafe\u0301", H);                                   // café, decomposed, a folder
-         s.dir(L"caf\u00e9", H | S);                                // and composed
+         s.file(L"\u0444\u043e\u0442\u043e.lnk", H | S);    // фото.lnk
+         s.file(L"\u5199\u771f.exe", H);                    // 写真.exe
+         s.file(L"\U0001F600 party.vbs", H | S | R);        // 😀 party.vbs
+         s.file(L"\u00dcn\u00efc\u00f6d\u00e9.inf", H);     // Ünïcödé.inf
+         s.file(L"\u0412\u0418\u0420\u0423\u0421.LNK", H);  // ВИРУС.LNK
+         s.file(L"cafe\u0301.lnk", H);                      // café.lnk, decomposed
+         s.file(L"caf\u00e9.lnk", H | S);                   // café.lnk, composed
+         s.dir(L"cafe\u0301", H);                           // café, decomposed, a folder
+         s.dir(L"caf\u00e9", H | S);                        // and composed
          s.file(L"caf\u00e9\\menu.lnk", H);
-         s.dir(L"\u0424\u043e\u0442\u043e", H | S);                 // Фото
+         s.dir(L"\u0424\u043e\u0442\u043e", H | S);  // Фото
          s.file(L"\u0424\u043e\u0442\u043e\\\u043b\u0435\u0442\u043e.jpg", H);
-         s.file(L"photo\u202Egnp.lnk", H);                          // right-to-left override
-         s.file(L"\u0627\u0644\u0635\u0648\u0631.scr", H | S);     // Arabic .scr
+         s.file(L"photo\u202Egnp.lnk", H);                      // right-to-left override
+         s.file(L"\u0627\u0644\u0635\u0648\u0631.scr", H | S);  // Arabic .scr
          return true;
        },
        scanAndDeleteAll},
@@ -241,8 +244,7 @@ const std::vector<Row>& rows() {
        }},
 
       {"255-character names",
-       "names of the longest length are unhidden, listed and deleted; a 255-character folder keeps its content",
-       false,
+       "names of the longest length are unhidden, listed and deleted; a 255-character folder keeps its content", false,
        [](Setup& s) {
          s.file(repeat(L'v', 251) + L".lnk", H | S);
          s.file(repeat(L'e', 251) + L".exe", H);
@@ -335,9 +337,7 @@ const std::vector<Row>& rows() {
        },
        scanAndDeleteAll},
 
-      {"case twins",
-       "of two names that differ only in letter case, only the marked one is deleted",
-       false,
+      {"case twins", "of two names that differ only in letter case, only the marked one is deleted", false,
        [](Setup& s) {
          s.hostFile(L"virus.lnk", "lower");
          s.hostFile(L"VIRUS.LNK", "upper");
@@ -473,8 +473,7 @@ const std::vector<Row>& rows() {
        }},
 
       {"drive unreadable when the scan starts",
-       "a drive gone before the scan starts is reported as unreadable, never as clean; nothing changes",
-       false,
+       "a drive gone before the scan starts is reported as unreadable, never as clean; nothing changes", false,
        [](Setup& s) {
          s.file(L"autorun.inf", H | S);
          s.file(L"Photos.lnk", H);
@@ -493,8 +492,7 @@ const std::vector<Row>& rows() {
        },
        180000, false},
 
-      {"drive removed during Show all hidden",
-       "the unhide walk ends quietly when the drive goes; nothing else changes",
+      {"drive removed during Show all hidden", "the unhide walk ends quietly when the drive goes; nothing else changes",
        false,
        [](Setup& s) {
          for (int i = 0; i < 8; ++i) s.dir(L"folder" + std::to_wstring(i), H | S);
@@ -532,7 +530,8 @@ const std::vector<Row>& rows() {
          d.openRd();
          d.scan();
          const auto& items = d.w("frm_rd").ctl("lst_dir_2").items;
-         d.r.put({"expect", items.size() == 32767 ? "" : "virus list holds " + std::to_string(items.size()) + ", not 32767"});
+         d.r.put({"expect",
+                  items.size() == 32767 ? "" : "virus list holds " + std::to_string(items.size()) + ", not 32767"});
          // The first, the last and every 1000th: each deletion makes Wine
          // walk the whole folder, so all 32,767 would take minutes.
          std::set<std::string> pick;
@@ -636,7 +635,7 @@ const std::vector<Row>& rows() {
          s.profileFile(L"hostile-e.exe");
          std::wstring path = s.inProfile(L"hostile-e.exe");
          s.text(L"\u041e\u0431\u043d\u043e\u0432\u043b\u0435\u043d\u0438\u0435", path);  // Обновление
-         s.text(L"\u66f4\u65b0", path);                                                      // 更新
+         s.text(L"\u66f4\u65b0", path);                                                  // 更新
          s.text(L"\U0001F600", path);
          s.text(std::wstring(L"lone") + wchar_t(0xD800), path);
          s.text(std::wstring(L"lone") + wchar_t(0xFFFD), L"C:\\Program Files\\tool\\tool.exe");

@@ -66,13 +66,18 @@ Record readRecord(const std::wstring& path) {
     if (k == "step" && fields.size() > 1) {
       rec.steps.push_back(Step{fields[1], 0, {}, {}, {}});
       if (fields.size() > 2) rec.steps.back().tick = std::stoul(fields[2]);
-    }
-    else if (k == "target" && fields.size() > 1) cur.targets.push_back(fields[1]);
-    else if (k == "box" && fields.size() > 2) cur.boxes.push_back({(uint32_t)std::stoul(fields[1]), fields[2]});
-    else if (k == "list" && fields.size() > 2) cur.lists[fields[1]].push_back(fields[2]);
-    else if (k == "expect" && fields.size() > 1 && !fields[1].empty()) rec.expectations.push_back(fields[1]);
-    else if (k == "end") rec.ended = true;
-    else if (k == "ended" || k == "no-drive" || k == "missing-window") rec.abnormal = k;
+    } else if (k == "target" && fields.size() > 1)
+      cur.targets.push_back(fields[1]);
+    else if (k == "box" && fields.size() > 2)
+      cur.boxes.push_back({(uint32_t)std::stoul(fields[1]), fields[2]});
+    else if (k == "list" && fields.size() > 2)
+      cur.lists[fields[1]].push_back(fields[2]);
+    else if (k == "expect" && fields.size() > 1 && !fields[1].empty())
+      rec.expectations.push_back(fields[1]);
+    else if (k == "end")
+      rec.ended = true;
+    else if (k == "ended" || k == "no-drive" || k == "missing-window")
+      rec.abnormal = k;
   }
   return rec;
 }
@@ -126,7 +131,8 @@ void judgeRemovable(const Row& row, const Record& rec, const Tree& before, const
   for (const auto& [rel, n] : before)
     if (rootLevel(rel)) rootNames.insert(u8(rel));
 
-  compareTrees(before, after, mayGo, [](const std::wstring& rel) { return rootLevel(rel); }, v, "");
+  compareTrees(
+      before, after, mayGo, [](const std::wstring& rel) { return rootLevel(rel); }, v, "");
 
   // Root attributes: every entry visible, the protected names hidden again by a scan.
   const std::string lastStep = lastAttributeStep(rec);
@@ -136,7 +142,8 @@ void judgeRemovable(const Row& row, const Record& rec, const Tree& before, const
       const std::string name = u8(rel);
       const DWORD flags = n.attrs & kFlagBits;
       if (lastStep == "scan" && protectedName(name)) {
-        if (flags != (H | S)) v.falseSuccess(name + " is not hidden and system after the scan (" + std::to_string(flags) + ")");
+        if (flags != (H | S))
+          v.falseSuccess(name + " is not hidden and system after the scan (" + std::to_string(flags) + ")");
       } else if (flags != 0) {
         v.falseSuccess(name + " is still hidden, system or read-only after the " + lastStep + " (" +
                        std::to_string(flags) + ")");
@@ -282,8 +289,8 @@ void judgeComputer(const Setup& setup, const Record& rec, const ComputerState& b
   auto programOfLine = [&](const std::string& line, const std::wstring& n) -> std::wstring {
     std::wstring program = programOf(before.values, n);
     std::wstring file = w16(line.substr(0, line.find(" | ")));
-    std::wstring leaf = program.substr(program.find_last_of(L"\\/") == std::wstring::npos ? 0
-                                                                                          : program.find_last_of(L"\\/") + 1);
+    std::wstring leaf =
+        program.substr(program.find_last_of(L"\\/") == std::wstring::npos ? 0 : program.find_last_of(L"\\/") + 1);
     return lstrcmpiW(leaf.c_str(), file.c_str()) == 0 ? program : std::wstring();
   };
   for (const Step& s : rec.steps) {
@@ -300,7 +307,8 @@ void judgeComputer(const Setup& setup, const Record& rec, const ComputerState& b
       for (const std::string& name : s.targets) allowPath(setup.profile + L"\\" + w16(name));
   }
 
-  compareTrees(before.files, after.files, mayGoFiles, [](const std::wstring&) { return true; }, v, "");
+  compareTrees(
+      before.files, after.files, mayGoFiles, [](const std::wstring&) { return true; }, v, "");
   for (const auto& [name, val] : before.values) {
     auto it = after.values.find(name);
     if (it == after.values.end()) {
@@ -351,7 +359,8 @@ void judgeComputer(const Setup& setup, const Record& rec, const ComputerState& b
         if (!k || !after.files.count(*k)) continue;
         anyLeft = true;
         const std::string inUse = msg::CannotDeletePrefix + u8(path) + msg::InUseComputer;
-        if (!s.shown(inUse) && !s.listed("lst_P", name)) v.falseSuccess(name + " is still there, yet dropped without a word");
+        if (!s.shown(inUse) && !s.listed("lst_P", name))
+          v.falseSuccess(name + " is still there, yet dropped without a word");
       }
       if (anyLeft && s.shown(kDeleteComplete)) v.falseSuccess("Delete complete! while a marked file is still there");
     }
