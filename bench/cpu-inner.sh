@@ -95,10 +95,7 @@ map_drive E
 run_drive "Pen Drive, the scan" <<KAUTO
 launch $app\\kestrive.exe $app
 wait-window frm_first
-click frm_first btn_rd
-wait-window frm_rd
-select frm_rd cmb_rd "E:\\"
-sleep 300
+$(pen_drive_choose E)
 click frm_rd btn_scan
 box "Are you sure to scan this device?" yes question
 wait-box "Scan complete. Delete file that you don't know." 1800

@@ -73,10 +73,7 @@ for (( r = 1; r <= rounds; r++ )); do
   out="$(drive <<EOF
 launch $app\\kestrive.exe $app
 wait-window frm_first
-click frm_first btn_rd
-wait-window frm_rd
-select frm_rd cmb_rd "E:\\"
-sleep 300
+$(pen_drive_choose E)
 expect-enabled frm_rd btn_scan 1
 click frm_rd btn_scan
 wait-box "Are you sure to scan this device?"

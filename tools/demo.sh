@@ -51,12 +51,7 @@ drive <<EOF
 launch $app\\kestrive.exe $app
 wait-window frm_first
 $(shot frm_first demo-1-start)
-click frm_first btn_rd
-wait-window frm_rd
-select frm_rd cmb_rd "E:\\"
-sleep 300
-click frm_rd btn_scan
-box "Are you sure to scan this device?" yes
+$(pen_drive_scan E)
 box "Scan complete. Delete file that you don't know." ok
 echo "Pen Drive scan of E:\\ found executables:"
 items frm_rd lst_dir

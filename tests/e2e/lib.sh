@@ -33,16 +33,24 @@ save_shots() {
   done < <(find "$E2E_ROOT/shots" -name '*.bmp' -print0)
 }
 
-# kauto lines of the usual way into a scan: from the start-up window into Pen
-# Drive, the device chosen, Scan, and Yes to its question (checked as a
-# question when the second argument says "question").
-#   pen_drive_scan E [question]
-pen_drive_scan() {
+# kauto lines of the usual way to a device: from the start-up window into
+# Pen Drive, and the device chosen.
+#   pen_drive_choose E
+pen_drive_choose() {
   cat <<EOT
 click frm_first btn_rd
 wait-window frm_rd
 select frm_rd cmb_rd "$1:\\"
 sleep 300
+EOT
+}
+
+# ... and on into a scan: Scan, and Yes to its question (checked as a
+# question when the second argument says "question").
+#   pen_drive_scan E [question]
+pen_drive_scan() {
+  pen_drive_choose "$1"
+  cat <<EOT
 click frm_rd btn_scan
 box "Are you sure to scan this device?" yes${2:+ $2}
 EOT
