@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 #include <utility>
 
 #include "platform/win32/control_ids.h"
@@ -104,7 +105,13 @@ void Gui::created(Window& w) {
   s.tips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr, instance_, nullptr);
   for (const ControlId& c : kControlIds) {
-    if (w.name() != c.window || !w.has(c.control)) continue;
+    if (w.name() != c.window) continue;
+#ifndef NDEBUG
+    // A resource id that names no control of the window class is a typo in
+    // one of the two: loud in a debug build, never a dead control.
+    if (!w.has(c.control)) throw std::logic_error(w.name() + " has no control " + c.control + " for its resource id");
+#endif
+    if (!w.has(c.control)) continue;
     Control& ctl = w.ctl(c.control);
     s.byId[c.id] = &ctl;
     s.ids[&ctl] = c.id;
