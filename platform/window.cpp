@@ -81,13 +81,20 @@ Control& Window::add(Kind kind, std::string name, std::string caption, Control* 
   c->name = name;
   c->kind = kind;
   // An '&' marks the access key, as in a resource script; "&&" is an '&'.
+  size_t marked = std::string::npos;
   for (size_t i = 0; i < caption.size(); ++i) {
     if (caption[i] == '&' && i + 1 < caption.size()) {
       ++i;
-      if (caption[i] != '&' && !c->accessKey) c->accessKey = caption[i];
+      if (caption[i] != '&' && !c->accessKey) {
+        c->accessKey = caption[i];
+        marked = c->caption.size();
+      }
     }
     c->caption += caption[i];
   }
+  // The key is kept as a letter, shown on its first place in the caption.
+  if (c->accessKey && c->caption.find(c->accessKey) != marked)
+    throw std::logic_error(name_ + "." + name + " marks a letter that stands earlier in its caption");
   if (parent) c->parent = parent->name;
   c->tip = std::move(tip);
   Control& ref = *c;

@@ -22,13 +22,6 @@ const DialogId* dialogOf(const std::string& name) {
   return nullptr;
 }
 
-// A control's id in the resources; 0 for none.
-UINT controlIdOf(const Window& w, const Control& c) {
-  for (const ControlId& e : kControlIds)
-    if (w.name() == e.window && c.name == e.control) return e.id;
-  return 0;
-}
-
 // A picture drawn for 96 dots per inch, grown with the screen's DPI as the
 // dialog font is, but never past the box that the dialog gives it (dialog
 // units follow the font, whose size is not quite in step with the DPI).
@@ -81,23 +74,8 @@ void Gui::created(Window& w) {
   s.model = &w;
   s.hwnd = hwnd;
   SetPropW(hwnd, kDialogProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(ids->dialog)));
-  // The dialog template names its menu, so the window is sized for it; its
-  // texts, as every caption, come from the window class.
+  // The dialog template names its menu, so the window is sized for it.
   s.menu = GetMenu(hwnd);
-  if (s.menu) {
-    UINT popup = 0;
-    for (const Control* c : w.controls()) {
-      if (c->kind != Kind::Menu && c->kind != Kind::MenuEntry) continue;
-      const UINT id = c->kind == Kind::Menu ? popup++ : controlIdOf(w, *c);
-      std::wstring text = widen(MarkedCaption(*c));
-      MENUITEMINFOW mi{};
-      mi.cbSize = sizeof mi;
-      mi.fMask = MIIM_STRING;
-      mi.dwTypeData = text.data();
-      SetMenuItemInfoW(s.menu, id, c->kind == Kind::Menu, &mi);
-    }
-    DrawMenuBar(hwnd);
-  }
   HICON icon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_KESTRIVE));
   SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
@@ -106,12 +84,14 @@ void Gui::created(Window& w) {
                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr, instance_, nullptr);
   for (const ControlId& c : kControlIds) {
     if (w.name() != c.window) continue;
+    if (!w.has(c.control)) {
 #ifndef NDEBUG
-    // A resource id that names no control of the window class is a typo in
-    // one of the two: loud in a debug build, never a dead control.
-    if (!w.has(c.control)) throw std::logic_error(w.name() + " has no control " + c.control + " for its resource id");
+      // A resource id that names no control of the window class is a typo in
+      // one of the two: loud in a debug build, never a dead control.
+      throw std::logic_error(w.name() + " has no control " + c.control + " for its resource id");
 #endif
-    if (!w.has(c.control)) continue;
+      continue;
+    }
     Control& ctl = w.ctl(c.control);
     s.byId[c.id] = &ctl;
     s.ids[&ctl] = c.id;
@@ -152,6 +132,26 @@ void Gui::created(Window& w) {
       ti.lpszText = tip.data();
       SendMessageW(s.tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
     }
+  }
+  // The menu's texts, as every caption, come from the window class; menus
+  // by their place in the bar, entries by their ids.
+  if (s.menu) {
+    UINT popup = 0;
+    for (const Control* c : w.controls()) {
+      if (c->kind != Kind::Menu && c->kind != Kind::MenuEntry) continue;
+      auto id = s.ids.find(c);
+      if (c->kind == Kind::MenuEntry && id == s.ids.end()) continue;
+      std::wstring text = widen(MarkedCaption(*c));
+      MENUITEMINFOW mi{};
+      mi.cbSize = sizeof mi;
+      mi.fMask = MIIM_STRING;
+      mi.dwTypeData = text.data();
+      if (c->kind == Kind::Menu)
+        SetMenuItemInfoW(s.menu, popup++, TRUE, &mi);
+      else
+        SetMenuItemInfoW(s.menu, id->second, FALSE, &mi);
+    }
+    DrawMenuBar(hwnd);
   }
 }
 

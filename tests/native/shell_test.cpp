@@ -132,6 +132,32 @@ TEST_F(ShellWindows, ControlsCarryTheirTips) {
   EXPECT_EQ(first.ctl("Label1").caption.rfind("Created by", 0), 0u);
 }
 
+// A caption's '&' marks its access key; the key is a letter, so the one
+// marked must be the first of its kind, or another would be underlined.
+struct MarkedWindow : Window {
+  MarkedWindow(Shell& shell, const std::string& caption) : Window(shell, WindowId::Options) {
+    add(Kind::Button, "b", caption);
+  }
+};
+
+TEST_F(ShellWindows, CaptionsMarkTheirAccessKeys) {
+  struct Case {
+    const char* declared;
+    const char* caption;
+    char key;
+    const char* shown;
+  };
+  for (const Case& c : {Case{"E&xit", "Exit", 'x', "E&xit"}, Case{"&Back", "Back", 'B', "&Back"},
+                        Case{"Save && go", "Save & go", 0, "Save && go"}, Case{"No key", "No key", 0, "No key"}}) {
+    SCOPED_TRACE(c.declared);
+    MarkedWindow w(app, c.declared);
+    EXPECT_EQ(w.ctl("b").caption, c.caption);
+    EXPECT_EQ(w.ctl("b").accessKey, c.key);
+    EXPECT_EQ(MarkedCaption(w.ctl("b")), c.shown);
+  }
+  EXPECT_THROW(MarkedWindow(app, "Sel&ect"), std::logic_error);
+}
+
 TEST_F(ShellWindows, EveryWindowTitleFollowsTheRule) {
   app.start();
   const std::vector<std::pair<std::string, std::string>> titles = {

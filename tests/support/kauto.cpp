@@ -357,13 +357,9 @@ std::wstring captionOf(const std::string& win, const std::string& control, bool&
   kestrive::fake::FakePlatform f;
   kestrive::Kestrive app{f.platform};
   std::shared_ptr<kestrive::Window> model = kestrive::MakeWindow(app, kestrive::windowIdOf(win));
-  int n = 0;
-  if (model && model->has(control) && model->ctl(control).kind == kestrive::Kind::MenuEntry) {
-    std::wstring text = utf16(kestrive::MarkedCaption(model->ctl(control)));
-    n = swprintf(buf, 1024, L"%ls", text.c_str());
-  }
-  if (!n) fail("no control or menu entry " + control);
-  return buf;
+  if (!model || !model->has(control) || model->ctl(control).kind != kestrive::Kind::MenuEntry)
+    fail("no control or menu entry " + control);
+  return utf16(kestrive::MarkedCaption(model->ctl(control)));
 }
 
 SIZE textSize(HDC dc, HFONT font, const std::wstring& text, UINT flags, int width) {
