@@ -105,6 +105,8 @@ start_xvfb() {
 case "$verb" in
   run-tests)
     exe="$1"; shift
+    # Tests that make real dialogs and menus need a display.
+    if [ -z "${DISPLAY:-}" ]; then start_xvfb; fi
     # Inside C: so that Windows paths of the programs exist (there is no Z:).
     bin="$WINEPREFIX/drive_c/wine-tests"
     rm -rf "$bin"

@@ -144,7 +144,10 @@ void Gui::created(Window& w) {
       std::wstring text = widen(MarkedCaption(*c));
       MENUITEMINFOW mi{};
       mi.cbSize = sizeof mi;
-      mi.fMask = MIIM_STRING;
+      // The loader made each entry with an empty text a separator: the type
+      // is written too, or the entry stays a line without text.
+      mi.fMask = MIIM_FTYPE | MIIM_STRING;
+      mi.fType = MFT_STRING;
       mi.dwTypeData = text.data();
       if (c->kind == Kind::Menu)
         SetMenuItemInfoW(s.menu, popup++, TRUE, &mi);
