@@ -148,6 +148,9 @@ class Ui {
   virtual void waitEvents(uint32_t ms) = 0;
   // Opens an address with the default verb, maximised; the result is ignored.
   virtual void openUrl(const std::string& address) = 0;
+  // Brings the window of the instance that already runs to the front,
+  // restored if minimised; nothing when there is none to be seen.
+  virtual void showOtherInstance() = 0;
   [[noreturn]] virtual void endProcess() = 0;
 };
 

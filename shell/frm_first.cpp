@@ -26,7 +26,11 @@ void FrmFirst::Form_Load() {
   title = windowTitle("");
   lbl_V.caption = "v" + app_version;
   help_3.enabled = false;
-  if (p().env.previousInstance()) shell().endProcess();
+  if (p().env.previousInstance()) {
+    // Still silent, but the person who started it again finds the one that runs.
+    p().ui.showOtherInstance();
+    shell().endProcess();
+  }
   // Only the working directory counts, never the search path.
   if (!p().fs.exists("pskill.exe")) {
     if (shell().ask(msg::DownloadQuestion)) p().ui.openUrl(url_download);

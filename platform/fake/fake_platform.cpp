@@ -481,6 +481,8 @@ void FakeUi::openUrl(const std::string& address) {
   urls.push_back(address);
 }
 
+void FakeUi::showOtherInstance() { log_.push_back("show other instance"); }
+
 void FakeUi::endProcess() {
   ended = true;
   log_.push_back("end");

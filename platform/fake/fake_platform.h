@@ -184,6 +184,7 @@ class FakeUi : public Ui {
   void doEvents() override;
   void waitEvents(uint32_t ms) override;
   void openUrl(const std::string& address) override;
+  void showOtherInstance() override;
   [[noreturn]] void endProcess() override;
 
  private:

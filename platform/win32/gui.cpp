@@ -58,6 +58,15 @@ constexpr UINT kCheckFocus = WM_APP + 1;
 
 Gui::Gui(HINSTANCE instance) : instance_(instance) {}
 
+Gui::~Gui() {
+  for (auto& [w, s] : shown_) {
+    SetWindowLongPtrW(s.hwnd, GWLP_USERDATA, 0);
+    RemovePropW(s.hwnd, kDialogProperty);
+    DestroyWindow(s.hwnd);
+    for (HBITMAP image : s.images) DeleteObject(image);
+  }
+}
+
 Gui::Shown* Gui::byHwnd(HWND h) {
   for (auto& [w, s] : shown_)
     if (s.hwnd == h) return &s;
@@ -190,20 +199,42 @@ void Gui::keepFocus(Shown& s, HWND had) {
   const bool usable = f && IsChild(s.hwnd, f) && IsWindowVisible(f) && IsWindowEnabled(f);
   const bool lost = had && IsChild(s.hwnd, had) && (!IsWindowVisible(had) || !IsWindowEnabled(had));
   if (usable && !lost) return;
-  HWND from = lost ? had : nullptr;
-  HWND next = GetNextDlgTabItem(s.hwnd, from, FALSE);
-  if (next && next != from) SendMessageW(s.hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+  HWND next = lost ? focusAfter(s, had) : GetNextDlgTabItem(s.hwnd, nullptr, FALSE);
+  if (next) SendMessageW(s.hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
 }
 
-// Moves the focus on from a control about to be disabled or hidden, to the
-// next one Tab would reach, as the user would expect.
+// Moves the focus on from a control about to be disabled or hidden.
 void Gui::passFocus(Shown& s, HWND h) {
   if (GetFocus() != h) return;
-  HWND next = GetNextDlgTabItem(s.hwnd, h, FALSE);
-  if (next && next != h)
+  if (HWND next = focusAfter(s, h))
     SendMessageW(s.hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
   else
     SetFocus(s.hwnd);
+}
+
+// Where the focus goes from a control that can no longer take it: the
+// window's main button, else a list that still holds entries, else the next
+// control Tab reaches, but never the window's way back, where the next Enter
+// would leave the window and throw away what its lists still hold.
+HWND Gui::focusAfter(Shown& s, HWND from) {
+  auto usable = [from](HWND h) { return h && h != from && IsWindowVisible(h) && IsWindowEnabled(h); };
+  const LRESULT def = SendMessageW(s.hwnd, DM_GETDEFID, 0, 0);
+  if (HIWORD(def) == DC_HASDEFID)
+    if (HWND main = GetDlgItem(s.hwnd, LOWORD(def)); usable(main)) return main;
+  HWND back = nullptr;
+  for (const Control* c : s.model->controls()) {
+    auto id = s.ids.find(c);
+    if (id == s.ids.end()) continue;
+    if (c == s.model->escape) back = GetDlgItem(s.hwnd, id->second);
+    if (c->kind == Kind::CheckList && !c->items.empty())
+      if (HWND list = GetDlgItem(s.hwnd, id->second); usable(list)) return list;
+  }
+  HWND first = GetNextDlgTabItem(s.hwnd, from, FALSE);
+  for (HWND h = first; usable(h); h = GetNextDlgTabItem(s.hwnd, h, FALSE)) {
+    if (h != back) return h;
+    if (GetNextDlgTabItem(s.hwnd, h, FALSE) == first) break;
+  }
+  return nullptr;
 }
 
 void Gui::syncWindow(Shown& s) {
@@ -327,11 +358,28 @@ void Gui::toggleMarks(Shown& s, Control& list, HWND lv, const std::vector<int>& 
 void Gui::dispatch(Shown& s, const std::string& control, const std::string& event) {
   if (!app_) return;
   const std::string window = s.model->name();  // s may be gone once the handler ran
+  // What the person started shows as work under way until it ends; the
+  // timers' ticks are no such thing.
+  const bool work = event != "Timer";
+  if (work && busy_++ == 0) SetCursor(LoadCursorW(nullptr, IDC_WAIT));
   // Message boxes of this handler belong to this window.
   asking_.push_back(window);
   app_->event(window, control, event);
   asking_.pop_back();
   if (pumping_ == 0) sync();
+  if (work && --busy_ == 0) restoreCursor();
+}
+
+bool Gui::busy() const { return busy_ > 0 && modal_ == 0; }
+
+// The cursor that the window under the pointer asks for, now that the work is done.
+void Gui::restoreCursor() {
+  POINT pt;
+  if (!GetCursorPos(&pt)) return;
+  HWND under = WindowFromPoint(pt);
+  if (!under || GetWindowThreadProcessId(under, nullptr) != GetCurrentThreadId()) return;
+  const LRESULT hit = SendMessageW(under, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y));
+  SendMessageW(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(hit, WM_MOUSEMOVE));
 }
 
 INT_PTR CALLBACK Gui::dialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -369,6 +417,11 @@ INT_PTR Gui::handle(Shown& s, UINT msg, WPARAM wp, LPARAM lp) {
       return FALSE;
     case kCheckFocus:
       if (GetActiveWindow() == s.hwnd) keepFocus(s, s.lastFocus);
+      return TRUE;
+    case WM_SETCURSOR:
+      if (!busy()) return FALSE;
+      SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+      SetWindowLongPtrW(s.hwnd, DWLP_MSGRESULT, TRUE);
       return TRUE;
     case WM_COMMAND: {
       const int id = LOWORD(wp);
@@ -442,7 +495,21 @@ INT_PTR Gui::handle(Shown& s, UINT msg, WPARAM wp, LPARAM lp) {
         LVHITTESTINFO hit{};
         hit.pt = ia->ptAction;
         int row = ListView_HitTest(hdr->hwndFrom, &hit);
-        if (row >= 0 && (hit.flags & LVHT_ONITEMSTATEICON)) toggleMarks(s, list, hdr->hwndFrom, {row});
+        if (row >= 0 && (hit.flags & LVHT_ONITEMSTATEICON)) {
+          // The list that was clicked takes the keyboard, at the entry clicked,
+          // so that Space goes on where the mouse was.
+          if (GetFocus() != hdr->hwndFrom)
+            SendMessageW(s.hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hdr->hwndFrom), TRUE);
+          ListView_SetItemState(hdr->hwndFrom, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+          ListView_SetItemState(hdr->hwndFrom, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+          toggleMarks(s, list, hdr->hwndFrom, {row});
+        }
+        return TRUE;
+      }
+      if (hdr->code == NM_SETFOCUS && !list.items.empty() &&
+          ListView_GetNextItem(hdr->hwndFrom, -1, LVNI_FOCUSED) < 0) {
+        // Reached by Tab: an entry shows that it has the keyboard.
+        ListView_SetItemState(hdr->hwndFrom, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
         return TRUE;
       }
       if (hdr->code == LVN_KEYDOWN && reinterpret_cast<NMLVKEYDOWN*>(lp)->wVKey == VK_SPACE) {
@@ -485,9 +552,12 @@ int Gui::messageBox(const std::string& text, const std::string& title, uint32_t 
   }
   // The box's own loop runs the timers; each of their events shows at once.
   const int pumping = std::exchange(pumping_, 0);
+  // The box waits for the person, not the other way round.
+  if (busy_ > 0) SetCursor(LoadCursorW(nullptr, IDC_ARROW));
   int answer = MessageBoxW(owner, widen(text).c_str(), widen(title).c_str(), flags | MB_SETFOREGROUND);
   pumping_ = pumping;
   --modal_;
+  if (busy_ > 0) SetCursor(LoadCursorW(nullptr, IDC_WAIT));
   for (auto& [w, s] : shown_) s.enabled.reset();
   sync();
   // The owner was still disabled when the box went, so the system may have
@@ -540,6 +610,40 @@ void Gui::waitEvents(uint32_t ms) {
 
 void Gui::openUrl(const std::string& address) {
   ShellExecuteW(nullptr, nullptr, widen(address).c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
+}
+
+// The instance that runs is the process of a dialog that carries our
+// property; its front window is its first visible dialog or message box in
+// the system's front-to-back order.
+void Gui::showOtherInstance() {
+  struct Search {
+    DWORD self = GetCurrentProcessId();
+    DWORD other = 0;
+    HWND front = nullptr;
+  } search;
+  auto pidOf = [](HWND h) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    return pid;
+  };
+  EnumWindows(
+      [](HWND h, LPARAM lp) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(lp);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(h, &pid);
+        if (pid != s->self && GetPropW(h, kDialogProperty)) s->other = pid;
+        return s->other == 0;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  if (!search.other) return;
+  for (HWND h = GetTopWindow(nullptr); h && !search.front; h = GetWindow(h, GW_HWNDNEXT)) {
+    wchar_t cls[16] = {};
+    GetClassNameW(h, cls, 16);
+    if (pidOf(h) == search.other && IsWindowVisible(h) && wcscmp(cls, L"#32770") == 0) search.front = h;
+  }
+  if (!search.front) return;
+  if (IsIconic(search.front)) ShowWindow(search.front, SW_RESTORE);
+  SetForegroundWindow(search.front);
 }
 
 void Gui::endProcess() { ExitProcess(0); }

@@ -22,6 +22,8 @@ namespace kestrive::win32 {
 class Gui : public Ui, public WindowHost {
  public:
   explicit Gui(HINSTANCE instance);
+  // The dialogs still shown go with it: none may call back into a binding that is gone.
+  ~Gui() override;
   void attach(App& app) { app_ = &app; }
 
   void created(Window& w) override;
@@ -31,7 +33,12 @@ class Gui : public Ui, public WindowHost {
   void doEvents() override;
   void waitEvents(uint32_t ms) override;
   void openUrl(const std::string& address) override;
+  void showOtherInstance() override;
   [[noreturn]] void endProcess() override;
+
+  // A handler the person started is running (and no message box waits for
+  // an answer): the pointer shows the wait cursor over our windows.
+  bool busy() const;
 
   // Brings every real window in step with its model.
   void sync();
@@ -73,6 +80,8 @@ class Gui : public Ui, public WindowHost {
   void pumpMessages();
   void keepFocus(Shown& s, HWND had = nullptr);
   void passFocus(Shown& s, HWND h);
+  HWND focusAfter(Shown& s, HWND from);
+  void restoreCursor();
   HWND boxOwner();
 
   HINSTANCE instance_;
@@ -80,6 +89,7 @@ class Gui : public Ui, public WindowHost {
   std::map<Window*, Shown> shown_;
   int modal_ = 0;
   bool syncing_ = false;
+  int busy_ = 0;                     // handlers of clicks and menu entries under way
   int pumping_ = 0;                  // while above 0, the pump mirrors the windows once at its end
   std::vector<std::string> asking_;  // windows whose handlers run, innermost last
   std::wstring dispText_;            // keeps list texts alive while the list paints them

@@ -1,6 +1,7 @@
 # Every window at 100 % and at 150 % (96 and 144 dots per inch): no caption,
 # label or title cut off, no control outside its window or its frame, the
-# pictures grown with the rest. Pictures of each go to docs/dpi100 and docs/dpi150.
+# pictures grown with the rest. Pictures of each, and of each menu open, go
+# to docs/dpi100 and docs/dpi150.
 source "$(dirname "$0")/lib.sh"
 
 app="$(work_folder tool dpi)"
@@ -29,6 +30,8 @@ launch $app\\kestrive.exe $app
 wait-window frm_first
 expect-fits frm_first
 $(shot frm_first "$dir/startup-window")
+$(menu_shot frm_first f "$dir/startup-menu-file")
+$(menu_shot frm_first h "$dir/startup-menu-help")
 $(pen_drive_scan E question)
 wait-box "Scan complete. Delete file that you don't know."
 shot-box "C:\\e2e\\shots\\$dir\\message-box.bmp"
@@ -36,17 +39,23 @@ box "Scan complete. Delete file that you don't know." ok information
 expect-items frm_rd lst_dir_2 autorun.inf "Holiday Photos.lnk"
 expect-fits frm_rd
 $(shot frm_rd "$dir/pen-drive-window")
+$(menu_shot frm_rd f "$dir/pen-drive-menu-file")
+$(menu_shot frm_rd x "$dir/pen-drive-menu-extra")
 click frm_rd btn_x
 wait-window frm_first
 click frm_first btn_c
 wait-window frm_c
 expect-fits frm_c
 $(shot frm_c "$dir/computer-window")
+$(menu_shot frm_c f "$dir/computer-menu-file")
+$(menu_shot frm_c x "$dir/computer-menu-extra")
 menu frm_c ex_fReg
 box "$admin" ok information
 wait-window frm_RM
 expect-fits frm_RM
 $(shot frm_RM "$dir/registry-manager-window")
+$(menu_shot frm_RM f "$dir/registry-manager-menu-file")
+$(menu_shot frm_RM h "$dir/registry-manager-menu-help")
 menu frm_RM RM_h_htraa
 wait-window frm_help
 expect-fits frm_help

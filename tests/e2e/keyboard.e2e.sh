@@ -218,7 +218,7 @@ expect-visible frm_first 1
 EOF
 done
 
-echo "== Pen Drive: Enter asks before it scans; the focus moves on from a Delete that goes grey"
+echo "== Pen Drive: Enter asks before it scans; the focus goes to Scan from a Delete that goes grey"
 drive <<EOF
 make-file "E:\\autorun.inf" 7
 attach kestrive.exe
@@ -260,7 +260,7 @@ box "Delete complete!" ok information
 expect-exists "E:\\autorun.inf" 0
 sleep 300
 expect-enabled frm_rd btn_d2 0
-expect-focus frm_rd chkAD
+expect-focus frm_rd btn_scan
 expect-default frm_rd btn_scan
 key frm_rd enter
 box "Are you sure to scan this device?" no question
@@ -271,6 +271,48 @@ key frm_rd alt+b
 wait-window frm_first
 expect-visible frm_rd 0
 menu frm_first file_1
+wait-exit 20
+EOF
+
+echo "== Pen Drive: a clicked check box takes the keyboard to its list, Tab into a list shows its entry, a Delete that empties a list never leaves the focus on Back"
+drive <<EOF
+make-file "E:\\autorun.inf" 7
+make-file "E:\\setup.exe" 6
+launch $app\\kestrive.exe $app
+wait-window frm_first
+$(pen_drive_scan E)
+box "Scan complete. Delete file that you don't know." ok information
+key frm_rd alt+a
+sleep 300
+expect-checked frm_rd chkAD 0
+expect-focus frm_rd chkAD
+key frm_rd tab
+expect-focus frm_rd lst_dir
+expect-current frm_rd lst_dir setup.exe
+mouse-mark frm_rd lst_dir_2 autorun.inf
+expect-marked frm_rd lst_dir_2 autorun.inf 1
+expect-focus frm_rd lst_dir_2
+expect-current frm_rd lst_dir_2 autorun.inf
+keys frm_rd space
+expect-marked frm_rd lst_dir_2 autorun.inf 0
+expect-checked frm_rd chkAD 0
+mouse-mark frm_rd lst_dir setup.exe
+expect-focus frm_rd lst_dir
+expect-marked frm_rd lst_dir setup.exe 1
+key frm_rd tab
+key frm_rd tab
+key frm_rd tab
+key frm_rd tab
+expect-focus frm_rd btn_del
+key frm_rd enter
+box "Are you sure to delete this file(s)?" yes question
+box "Delete complete!" ok information
+expect-exists "E:\\setup.exe" 0
+sleep 300
+expect-enabled frm_rd btn_del 0
+expect-focus frm_rd btn_scan
+expect-items frm_rd lst_dir_2 autorun.inf
+menu frm_rd f_Exit
 wait-exit 20
 EOF
 

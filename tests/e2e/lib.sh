@@ -22,6 +22,14 @@ drive() { "$WINE" "$KAUTO" - ; }
 # or under KESTRIVE_SHOTS_DIR when set; NAME may name a folder of docs/ too,
 # as in dpi150/startup-window.
 shot() { local name="${2//\//\\}"; echo "shot $1 C:\\e2e\\shots\\$name.bmp"; }
+# kauto lines that open a window's menu from the keyboard (Alt and the menu's
+# letter), take its picture with the menu open, and close it again.
+#   menu_shot frm_first h dpi100/startup-menu-help
+menu_shot() {
+  echo "keys $1 alt+$2"
+  shot "$1" "$3"
+  echo "keys $1 esc esc"
+}
 save_shots() {
   local f rel
   while IFS= read -r -d '' f; do

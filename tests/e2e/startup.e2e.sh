@@ -47,5 +47,25 @@ close frm_first
 wait-exit 20
 EOF
 
+echo "== a second start brings the running instance's window to the front, restored from minimised"
+for row in "frm_first -" "frm_rd btn_rd"; do
+  set -- $row
+  drive <<EOF
+launch $tool\\kestrive.exe $tool
+wait-window frm_first
+$([ "$2" = - ] || printf 'click frm_first %s\nwait-window %s\n' "$2" "$1")
+minimize $1
+sleep 500
+launch $tool\\kestrive.exe $tool
+wait-exit 20
+no-box 1
+attach kestrive.exe
+expect-front $1
+expect-running 1
+menu $1 $([ "$1" = frm_first ] && echo file_1 || echo f_Exit)
+wait-exit 20
+EOF
+done
+
 save_shots
 echo "startup: all checks passed"

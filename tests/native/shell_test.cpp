@@ -1,6 +1,8 @@
 // Start-up, the window graph, the return steps and the message convention.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/native/machine.h"
 #include "shell/texts.h"
 #include "shell/info_windows.h"
@@ -97,6 +99,7 @@ TEST_F(ShellWindows, SecondInstanceEndsSilentlyWithoutToolTest) {
   EXPECT_TRUE(ends([&] { app.start(); }));
   EXPECT_TRUE(f.ui.boxes.empty());
   EXPECT_TRUE(f.ui.urls.empty());
+  EXPECT_EQ(std::count(f.log.begin(), f.log.end(), "show other instance"), 1);
   Window* first = app.find("frm_first");
   EXPECT_TRUE(first == nullptr || !first->visible);
 }

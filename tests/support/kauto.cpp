@@ -259,11 +259,24 @@ std::wstring longPath(const std::string& p) {
 }
 
 // A 24-bit BMP of what the screen shows inside the window.
+// The window's rectangle, with the drop-down menus it has open: they are
+// part of what the person sees of it.
+RECT shownRect(HWND win) {
+  RECT rc;
+  GetWindowRect(win, &rc);
+  for (HWND h : topWindows())
+    if (ours(h) && IsWindowVisible(h) && classOf(h) == L"#32768") {
+      RECT m;
+      GetWindowRect(h, &m);
+      UnionRect(&rc, &rc, &m);
+    }
+  return rc;
+}
+
 void saveShot(HWND win, const std::string& file) {
   SetForegroundWindow(win);
   Sleep(300);
-  RECT rc;
-  GetWindowRect(win, &rc);
+  RECT rc = shownRect(win);
   int w = rc.right - rc.left, h = rc.bottom - rc.top;
   HDC screen = GetDC(nullptr);
   HDC mem = CreateCompatibleDC(screen);
@@ -761,6 +774,19 @@ void expectMarked(const Words& w) {
   if (got != (w[4] == "1")) fail(w[3] + (got ? " is marked" : " is not marked"));
 }
 
+void expectCurrent(const Words& w) {
+  std::string got;
+  // The list draws its focus where a click or key put it, in its own time.
+  if (!waitFor(5, [&] {
+        HWND lv = needControl(w[1], w[2]);
+        const int at = static_cast<int>(SendMessageW(lv, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+        const std::vector<std::string> all = listItems(lv);
+        got = at >= 0 && at < static_cast<int>(all.size()) ? all[at] : "-";
+        return got == w[3];
+      }))
+    fail("the entry with the focus is " + got);
+}
+
 void items(const Words& w) {
   for (const auto& item : listItems(needControl(w[1], w[2]))) std::cout << "  " << item << "\n";
 }
@@ -885,6 +911,86 @@ void key(const Words& w) {
     post(f, WM_SYSCHAR, static_cast<WPARAM>(std::tolower(static_cast<unsigned char>(k[4]))), 1 | (1u << 29));
   else
     fail("unknown key " + k);
+}
+
+// Real input, as the keyboard and the mouse give it: to the window in
+// front, which is made the one named first. Keys and clicks then go the way
+// a person's do (menus, access keys, the list under the pointer), unlike a
+// command sent straight to a window.
+HWND toFront(const std::string& win) {
+  HWND h = needWindow(win);
+  SetForegroundWindow(h);
+  if (!waitFor(5, [&] { return GetForegroundWindow() == h; })) fail(win + " does not come to the front");
+  return h;
+}
+
+void sendKey(WORD vk, bool up) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = vk;
+  in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  if (vk == VK_LEFT || vk == VK_RIGHT || vk == VK_UP || vk == VK_DOWN) in.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
+  SendInput(1, &in, sizeof in);
+}
+
+WORD keyCode(const std::string& k) {
+  static const std::map<std::string, WORD> named = {
+      {"f10", VK_F10},   {"enter", VK_RETURN}, {"esc", VK_ESCAPE}, {"tab", VK_TAB},     {"space", VK_SPACE},
+      {"down", VK_DOWN}, {"up", VK_UP},        {"left", VK_LEFT},  {"right", VK_RIGHT}, {"alt", VK_MENU}};
+  if (auto it = named.find(k); it != named.end()) return it->second;
+  if (k.size() == 1 && std::isalnum(static_cast<unsigned char>(k[0])))
+    return static_cast<WORD>(std::toupper(static_cast<unsigned char>(k[0])));
+  fail("unknown key " + k);
+}
+
+void keys(const Words& w) {
+  toFront(w[1]);
+  for (size_t i = 2; i < w.size(); ++i) {
+    const std::string& k = w[i];
+    const bool alt = k.rfind("alt+", 0) == 0 && k.size() > 4;
+    const WORD vk = keyCode(alt ? k.substr(4) : k);
+    if (alt) sendKey(VK_MENU, false);
+    sendKey(vk, false);
+    sendKey(vk, true);
+    if (alt) sendKey(VK_MENU, true);
+    // A menu opens or moves in the program's own time.
+    Sleep(250);
+  }
+}
+
+void mouseMark(const Words& w) {
+  HWND lv = needControl(w[1], w[2]);
+  const int i = itemIndex(lv, w[3]);
+  Remote r(sizeof(RECT));
+  RECT rc{};
+  rc.left = LVIR_BOUNDS;
+  r.write(&rc, sizeof rc);
+  if (!SendMessageW(lv, LVM_GETITEMRECT, i, r.at())) fail("entry " + w[3] + " is not shown");
+  r.read(&rc, sizeof rc);
+  // The check box stands at the left end of the entry's row.
+  POINT pt{rc.left + 8, (rc.top + rc.bottom) / 2};
+  ClientToScreen(lv, &pt);
+  toFront(w[1]);
+  SetCursorPos(pt.x, pt.y);
+  Sleep(100);
+  INPUT in[2]{};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, in, sizeof in[0]);
+  Sleep(250);
+}
+
+void minimize(const Words& w) { ShowWindow(needWindow(w[1]), SW_MINIMIZE); }
+
+void expectFront(const Words& w) {
+  HWND h = nullptr;
+  if (!waitFor(5, [&] {
+        h = findWindow(w[1]);
+        return h && GetForegroundWindow() == h && !IsIconic(h) && IsWindowVisible(h);
+      }))
+    fail(w[1] + (h && IsIconic(h) ? " is minimised" : " is not in front"));
 }
 
 void expectFocus(const Words& w) {
@@ -1039,6 +1145,7 @@ const Verb kVerbs[] = {
   {"expect-checked", "<win> <box> 0|1", 3, 3, "the check box is checked, or not", verbs::expectChecked},
   {"expect-items", "<win> <list> [item ...]", 2, kAny, "the entries, in any order", verbs::expectItems},
   {"expect-marked", "<win> <list> <item> 0|1", 4, 4, "the entry is marked, or not", verbs::expectMarked},
+  {"expect-current", "<win> <list> <item>|-", 3, 3, "the entry the list's keyboard focus is on, or none", verbs::expectCurrent},
   {"items", "<win> <list>", 2, 2, "print the entries", verbs::items},
   {"box", "<text> [yes|no|ok] [kind]", 1, 3, "a message box with exactly this text, answered (ok by default); kind: question, information, error, warning, plain", verbs::box},
   {"boxes", "<answer> <text> [text ...]", 2, kAny, "these message boxes, each once, in any order", verbs::boxes},
@@ -1055,6 +1162,10 @@ const Verb kVerbs[] = {
   {"shot", "<win> <file.bmp>", 2, 2, "save a picture of the window", verbs::shot},
   {"shot-box", "<file.bmp>", 1, 1, "save a picture of the message box that is shown", verbs::shotBox},
   {"key", "<win> <key>", 2, 2, "a key to the control of the window that has the focus: tab, enter, esc, space or alt+<letter>", verbs::key},
+  {"keys", "<win> <key> [key ...]", 2, kAny, "real key presses to that window, brought to the front: f10, enter, esc, tab, space, up, down, left, right, alt, a letter, or alt+<key>", verbs::keys},
+  {"mouse-mark", "<win> <list> <item>", 3, 3, "a real mouse click on the entry's check box", verbs::mouseMark},
+  {"minimize", "<win>", 1, 1, "minimise the window", verbs::minimize},
+  {"expect-front", "<win>", 1, 1, "the window is shown, not minimised, and in front", verbs::expectFront},
   {"expect-focus", "<win> <control>", 2, 2, "that control has the keyboard focus", verbs::expectFocus},
   {"expect-tab-order", "<win> [control ...]", 1, kAny, "the controls Tab stops at, in order, enabled or not", verbs::expectTabOrder},
   {"expect-default", "<win> <control>|-", 2, 2, "the button Enter presses, or none", verbs::expectDefault},

@@ -374,6 +374,7 @@ class ScriptUi : public Ui {
   void doEvents() override { Sleep(1); }
   void waitEvents(uint32_t ms) override { Sleep(ms); }
   void openUrl(const std::string& address) override { r_.put({"url", address}); }
+  void showOtherInstance() override {}
   [[noreturn]] void endProcess() override {
     r_.put({"ended"});
     ExitProcess(7);

@@ -1,8 +1,10 @@
-// The menus as a person sees them: every window made through the real
-// binding shows, in each drop-down menu and in order, the entries its window
-// class declares: text entries with their captions, access keys and grayed
-// state, and separator lines only where the class has them. Wine keeps menus
-// inside the process that made them, so the test makes the windows itself.
+// The real binding as a person meets it, with the windows made in this
+// process (Wine keeps menus inside the process that made them):
+// - every window shows, in each drop-down menu and in order, the entries its
+//   window class declares: text entries with their captions, access keys and
+//   grayed state, and separator lines only where the class has them;
+// - the pointer shows the wait cursor while a click's handler works, and the
+//   arrow again while a message box waits for an answer and once it is done.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -149,6 +151,87 @@ TEST_F(Menus, AGrayedEntryFollowsItsControl) {
   first.ctl("help_d").enabled = true;
   gui.sync();
   EXPECT_FALSE(grayedAt("help_d"));
+}
+
+TEST_F(Menus, TheWaitCursorShowsWhileAClickIsHandled) {
+  f.fs.addFile("E:\\autorun.inf", attr::Hidden | attr::System);
+  gui.attach(app);
+  app.start();
+  app.click("frm_first", "btn_rd");
+  Window& rd = *app.find("frm_rd");
+  Control& drives = rd.ctl("cmb_rd");
+  for (size_t i = 0; i < drives.items.size(); ++i)
+    if (drives.items[i].text == "E:\\") drives.listIndex = static_cast<int>(i);
+  ASSERT_GE(drives.listIndex, 0);
+  app.click("frm_rd", "cmb_rd");
+  app.tick("frm_rd", "T1");
+  gui.sync();
+  HWND dialog = dialogOf("frm_rd");
+  ASSERT_NE(dialog, nullptr);
+  const HCURSOR wait = LoadCursorW(nullptr, IDC_WAIT), arrow = LoadCursorW(nullptr, IDC_ARROW);
+  // What the pointer over the window would show now.
+  auto pointed = [&] {
+    SendMessageW(dialog, WM_SETCURSOR, reinterpret_cast<WPARAM>(dialog), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    return GetCursor();
+  };
+  std::vector<std::string> seen;
+  f.ui.onBox = [&](const fake::FakeUi::Box& box) { seen.push_back(box.text + (gui.busy() ? " busy" : " idle")); };
+  int id = 0;
+  for (const auto& c : win32::kControlIds)
+    if (std::string("frm_rd") == c.window && std::string("btn_scan") == c.control) id = c.id;
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+  // The fake boxes stand in for the real ones: the binding is busy around them.
+  EXPECT_EQ(seen, (std::vector<std::string>{"Are you sure to scan this device? busy",
+                                            "Scan complete. Delete file that you don't know. busy"}));
+  EXPECT_FALSE(gui.busy());
+  EXPECT_EQ(pointed(), arrow);
+  EXPECT_EQ(f.fs.attrsOf("E:\\autorun.inf") & (attr::Hidden | attr::System), 0u);
+
+  f.ui.onBox = [&](const fake::FakeUi::Box&) { seen.push_back(pointed() == wait ? "wait" : "other"); };
+  seen.clear();
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+  EXPECT_EQ(seen, (std::vector<std::string>{"wait", "wait"}));
+  EXPECT_EQ(pointed(), arrow);
+}
+
+// The same click with the real message boxes, answered Yes (or OK) by a timer
+// while each is up: each box shows the arrow, though the handler that asks
+// is busy, and the wait cursor comes back when the box has gone.
+std::vector<std::string> g_boxCursors;
+void CALLBACK answerBox(HWND, UINT, UINT_PTR, DWORD) {
+  HWND box = FindWindowW(L"#32770", L"Kestrive");
+  if (!box) return;
+  g_boxCursors.push_back(GetCursor() == LoadCursorW(nullptr, IDC_ARROW) ? "arrow" : "other");
+  PostMessageW(box, WM_COMMAND, GetDlgItem(box, IDYES) ? IDYES : IDOK, 0);
+}
+
+TEST(BusyCursor, AMessageBoxShowsTheArrowWhileTheHandlerWaitsOnIt) {
+  fake::FakePlatform f;
+  f.fs.addFile("E:\\autorun.inf", attr::Hidden | attr::System);
+  win32::Gui gui{GetModuleHandleW(nullptr)};
+  Platform real{f.fs, f.reg, f.proc, gui, f.clock, f.env, gui};
+  Kestrive app{real};
+  gui.attach(app);
+  app.start();
+  app.click("frm_first", "btn_rd");
+  Control& drives = app.find("frm_rd")->ctl("cmb_rd");
+  for (size_t i = 0; i < drives.items.size(); ++i)
+    if (drives.items[i].text == "E:\\") drives.listIndex = static_cast<int>(i);
+  app.click("frm_rd", "cmb_rd");
+  app.tick("frm_rd", "T1");
+  gui.sync();
+  HWND dialog = dialogOf("frm_rd");
+  ASSERT_NE(dialog, nullptr);
+  int id = 0;
+  for (const auto& c : win32::kControlIds)
+    if (std::string("frm_rd") == c.window && std::string("btn_scan") == c.control) id = c.id;
+  g_boxCursors.clear();
+  const UINT_PTR timer = SetTimer(nullptr, 0, 100, answerBox);
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(g_boxCursors, (std::vector<std::string>{"arrow", "arrow"}));
+  EXPECT_EQ(f.fs.attrsOf("E:\\autorun.inf") & (attr::Hidden | attr::System), 0u);
+  EXPECT_FALSE(gui.busy());
 }
 
 }  // namespace
