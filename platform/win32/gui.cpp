@@ -627,7 +627,7 @@ void Gui::showOtherInstance() {
     return pid;
   };
   EnumWindows(
-      [](HWND h, LPARAM lp) -> BOOL {
+      [](HWND h, LPARAM lp) CALLBACK -> BOOL {
         auto* s = reinterpret_cast<Search*>(lp);
         DWORD pid = 0;
         GetWindowThreadProcessId(h, &pid);

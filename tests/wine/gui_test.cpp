@@ -37,7 +37,7 @@ HWND dialogOf(const std::string& window) {
   } search{dialog, nullptr};
   EnumThreadWindows(
       GetCurrentThreadId(),
-      [](HWND h, LPARAM lp) -> BOOL {
+      [](HWND h, LPARAM lp) CALLBACK -> BOOL {
         auto* s = reinterpret_cast<Search*>(lp);
         if (reinterpret_cast<INT_PTR>(GetPropW(h, win32::kDialogProperty)) != s->dialog) return TRUE;
         s->found = h;
