@@ -65,6 +65,8 @@ class FileSystem {
   // Renames an entry (file or folder) to another name on the same volume;
   // never replaces an existing entry, never copies. False when it did not move.
   virtual bool moveNoReplace(const std::string& /*from*/, const std::string& /*to*/) { return false; }
+  // Removes a folder only when it holds nothing; false otherwise.
+  virtual bool removeEmptyFolder(const std::string& /*path*/) { return false; }
 };
 
 using HKey = uintptr_t;  // 0: no key

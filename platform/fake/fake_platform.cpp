@@ -107,6 +107,16 @@ bool FakeFs::moveNoReplace(const std::string& from, const std::string& to) {
   return true;
 }
 
+bool FakeFs::removeEmptyFolder(const std::string& path) {
+  log_.push_back("rmdir " + path);
+  const std::string drive = driveOf(resolve(path));
+  const Entry* e = findEntry(path);
+  if (!e || !(e->attributes & attr::Directory) || readOnly_.count(drive) || notReady_.count(drive)) return false;
+  if (!namesIn(resolve(path)).empty()) return false;
+  entries_.erase(key(resolve(path)));
+  return true;
+}
+
 void FakeFs::lock(const std::string& path, bool locked) {
   if (Entry* e = findEntry(path)) e->locked = locked;
 }

@@ -57,6 +57,8 @@ class FakeFs : public FileSystem {
   std::optional<std::vector<uint8_t>> readFile(const std::string& path, size_t maxBytes) override;
   // Logged as "move <from> <to>".
   bool moveNoReplace(const std::string& from, const std::string& to) override;
+  // Logged as "rmdir <path>".
+  bool removeEmptyFolder(const std::string& path) override;
 
   int listings = 0;  // how many listings were started
   int lookups = 0;   // exists() calls

@@ -299,6 +299,11 @@ bool Win32Fs::moveNoReplace(const std::string& from, const std::string& to) {
   return MoveFileExW(toWinPath(from).c_str(), toWinPath(to).c_str(), 0) != 0;
 }
 
+bool Win32Fs::removeEmptyFolder(const std::string& path) {
+  // Windows removes a folder only when it is empty.
+  return RemoveDirectoryW(toWinPath(path).c_str()) != 0;
+}
+
 // ---------------------------------------------------------------- registry
 
 namespace {

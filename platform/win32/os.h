@@ -30,6 +30,7 @@ class Win32Fs : public FileSystem {
   std::unique_ptr<DirListing> list(const std::string& pattern, uint32_t mask) override;
   std::optional<std::vector<uint8_t>> readFile(const std::string& path, size_t maxBytes) override;
   bool moveNoReplace(const std::string& from, const std::string& to) override;
+  bool removeEmptyFolder(const std::string& path) override;
 };
 
 class Win32Registry : public Registry {

@@ -1,0 +1,169 @@
+#include "removable/payloads.h"
+
+#include "platform/launch.h"
+#include "platform/shell_link.h"
+#include "platform/text.h"
+#include "removable/root_entries.h"
+
+namespace kestrive::rd {
+
+namespace {
+
+// Code points after UTF-8 decoding; an invalid byte counts as visible.
+std::vector<char32_t> codePoints(const std::string& s) {
+  std::vector<char32_t> out;
+  for (size_t i = 0; i < s.size();) {
+    const unsigned char b = static_cast<unsigned char>(s[i]);
+    const size_t len = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 0;
+    if (len == 0 || i + len > s.size()) {
+      out.push_back(0xFFFD);
+      ++i;
+      continue;
+    }
+    char32_t c = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
+    for (size_t k = 1; k < len; ++k) c = (c << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+    out.push_back(c);
+    i += len;
+  }
+  return out;
+}
+
+bool invisible(char32_t c) {
+  return c == 0x20 || c == 0x09 || c == 0xA0 || c == 0xAD || c == 0x34F || c == 0x115F || c == 0x1160 || c == 0x17B4 ||
+         c == 0x17B5 || c == 0x180E || (c >= 0x2000 && c <= 0x200F) || (c >= 0x2028 && c <= 0x202F) ||
+         (c >= 0x205F && c <= 0x206F) || c == 0x2800 || c == 0x3000 || c == 0x3164 || c == 0xFEFF || c == 0xFFA0 ||
+         (c >= 0xFE00 && c <= 0xFE0F);
+}
+
+// A part of a path that addresses exactly one entry of its folder.
+bool plainPart(const std::string& part) {
+  if (part.empty() || part == "." || part == "..") return false;
+  if (part.find_first_of(":*?\"<>|/") != std::string::npos) return false;
+  // Windows would drop trailing dots and blanks and address another name.
+  return part.back() != '.' && part.back() != ' ';
+}
+
+bool startsWithNoCase(const std::string& text, const std::string& head) {
+  return text.size() >= head.size() && equalsNoCase(text.substr(0, head.size()), head);
+}
+
+std::string replaceNoCase(std::string text, const std::string& what, const std::string& with) {
+  for (size_t at = 0; (at = lower(text).find(what, at)) != std::string::npos; at += with.size())
+    text.replace(at, what.size(), with);
+  return text;
+}
+
+}  // namespace
+
+bool isLinkName(const std::string& name) {
+  return name.size() >= 4 && equalsNoCase(name.substr(name.size() - 4), ".lnk");
+}
+
+bool isBlankName(const std::string& name) {
+  const std::vector<char32_t> points = codePoints(name);
+  if (points.empty()) return false;
+  for (char32_t c : points)
+    if (!invisible(c)) return false;
+  return true;
+}
+
+PayloadFinder::PayloadFinder(FileSystem& fs, std::string root, std::string ownProgram)
+    : fs_(fs), root_(std::move(root)), own_(std::move(ownProgram)) {}
+
+std::optional<std::string> PayloadFinder::onDevice(const std::string& text,
+                                                   const std::optional<std::string>& base) const {
+  std::string t = text;
+  while (!t.empty() && (t.front() == ' ' || t.front() == '"')) t.erase(t.begin());
+  while (!t.empty() && (t.back() == ' ' || t.back() == '"')) t.pop_back();
+  for (char& c : t)
+    if (c == '/') c = '\\';
+  if (containsNoCase(t, "%cd%")) {
+    if (!base) return std::nullopt;
+    // cmd's %cd% ends in "\" only at a drive's root.
+    t = replaceNoCase(t, "%cd%", root_ + *base);
+  }
+  // Any other variable is the computer's (%windir%, %homedrive%), not the device's.
+  if (t.empty() || t.find('%') != std::string::npos) return std::nullopt;
+  std::string path;
+  if (t.size() >= 2 && t[1] == ':') {
+    if (t.size() < 3 || t[2] != '\\' || !startsWithNoCase(t, root_.substr(0, 3))) return std::nullopt;
+    path = t.substr(3);
+  } else if (t[0] == '\\') {
+    if (t.size() > 1 && t[1] == '\\') return std::nullopt;  // a share or a device
+    path = t.substr(1);                                     // the root of the drive the shortcut runs from
+  } else {
+    if (!base) return std::nullopt;
+    path = base->empty() ? t : *base + "\\" + t;
+  }
+  const std::vector<std::string> parts = split(path, "\\");
+  for (const std::string& part : parts)
+    if (!plainPart(part)) return std::nullopt;
+  return path;
+}
+
+void PayloadFinder::addLink(const std::string& linkName) {
+  std::optional<std::vector<uint8_t>> bytes = fs_.readFile(root_ + linkName, kLinkBytesMax);
+  if (!bytes) return;
+  std::optional<ShellLink> link = ParseShellLink(*bytes);
+  if (!link) return;
+  // The folder relative names mean: the working folder when it lies on the
+  // device ("" for the root), nothing when it lies elsewhere.
+  std::optional<std::string> base = std::string();
+  if (!link->workingDir.empty()) {
+    const std::string wd = link->workingDir.back() == '\\' && link->workingDir.size() > 3
+                               ? link->workingDir.substr(0, link->workingDir.size() - 1)
+                               : link->workingDir;
+    if (equalsNoCase(wd, root_) || equalsNoCase(wd, root_.substr(0, 2)))
+      base = std::string();
+    else if (wd.size() > 3 && startsWithNoCase(wd, root_.substr(0, 3)))
+      base = onDevice(wd, std::string());
+    else
+      base = std::nullopt;
+  }
+  const std::string program = !link->target.empty() ? link->target : link->envTarget;
+  if (program.empty()) return;
+  const Launch launch = LaunchOf(program, link->arguments);
+  std::vector<std::string> runs;
+  // A document or folder the shortcut opens is the user's.
+  if (RunsAsProgram(program)) runs.push_back(program);
+  for (const std::string& handed : launch.handed)
+    // cmd opens a document as readily as it runs a program; the other hosts run what they are given.
+    if (launch.host != "cmd" || RunsAsProgram(handed)) runs.push_back(handed);
+  for (const std::string& text : runs)
+    if (std::optional<std::string> relative = onDevice(text, base)) consider(*relative);
+}
+
+void PayloadFinder::consider(const std::string& relative) {
+  const std::string key = lower(relative);
+  if (judged_.count(key)) return;
+  bool& payload = judged_[key];
+  payload = false;
+  const std::vector<std::string> parts = split(relative, "\\");
+  if (parts.size() == 1 && (isProtectedName(relative) || equalsNoCase(relative, own_))) return;
+  bool hidden = false;
+  std::string path = root_;
+  for (size_t i = 0; i < parts.size(); ++i) {
+    path += (i ? "\\" : "") + parts[i];
+    const std::optional<uint32_t> a = fs_.attributes(path);
+    if (!a || (*a & attr::ReparsePoint)) return;
+    const bool last = i + 1 == parts.size();
+    if (last == ((*a & attr::Directory) != 0)) return;  // folders on the way, a file at the end
+    if (*a & (attr::Hidden | attr::System)) hidden = true;
+  }
+  if (!hidden) return;
+  payload = true;
+  payloads_.push_back(relative);
+}
+
+bool stillOnDevice(FileSystem& fs, const std::string& root, const std::string& relative) {
+  const std::vector<std::string> parts = split(relative, "\\");
+  std::string path = root;
+  for (size_t i = 0; i + 1 < parts.size(); ++i) {
+    path += (i ? "\\" : "") + parts[i];
+    const std::optional<uint32_t> a = fs.attributes(path);
+    if (!a || (*a & attr::ReparsePoint) || !(*a & attr::Directory)) return false;
+  }
+  return true;
+}
+
+}  // namespace kestrive::rd
