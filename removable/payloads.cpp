@@ -123,18 +123,31 @@ void PayloadFinder::addLink(const std::string& linkName) {
   const std::string program = !link->target.empty() ? link->target : link->envTarget;
   if (program.empty()) return;
   const Launch launch = LaunchOf(program, link->arguments);
-  std::vector<std::string> runs;
-  // A document or folder the shortcut opens is the user's.
-  if (RunsAsProgram(program)) runs.push_back(program);
-  for (const std::string& handed : launch.handed)
+  // The worm names each shortcut after the user's item it opens once the
+  // worm has started ("Music.lnk", "tool.exe.lnk"): that item is the user's.
+  const std::string item = linkName.substr(0, linkName.size() - 4);
+  auto isItem = [&](const std::string& text) {
+    std::string name = text;
+    const size_t slash = name.find_last_of("\\/");
+    if (slash != std::string::npos) name = name.substr(slash + 1);
+    while (!name.empty() && (name.back() == '"' || name.back() == ' ')) name.pop_back();
+    const size_t dot = name.rfind('.');
+    return equalsNoCase(name, item) || (dot != std::string::npos && equalsNoCase(name.substr(0, dot), item));
+  };
+  // A document or folder the shortcut opens is the user's. A program it
+  // starts itself counts only when the file itself was hidden: a portable
+  // app in a folder the worm hid is still the user's.
+  if (RunsAsProgram(program) && !isItem(program))
+    if (std::optional<std::string> relative = onDevice(program, base)) consider(*relative, true);
+  for (const std::string& handed : launch.handed) {
     // cmd opens a document as readily as it runs a program; the other hosts run what they are given.
-    if (launch.host != "cmd" || RunsAsProgram(handed)) runs.push_back(handed);
-  for (const std::string& text : runs)
-    if (std::optional<std::string> relative = onDevice(text, base)) consider(*relative);
+    if ((launch.host == "cmd" && !RunsAsProgram(handed)) || isItem(handed)) continue;
+    if (std::optional<std::string> relative = onDevice(handed, base)) consider(*relative, false);
+  }
 }
 
-void PayloadFinder::consider(const std::string& relative) {
-  const std::string key = lower(relative);
+void PayloadFinder::consider(const std::string& relative, bool itselfHidden) {
+  const std::string key = lower(relative) + (itselfHidden ? "|itself" : "");
   if (judged_.count(key)) return;
   bool& payload = judged_[key];
   payload = false;
@@ -148,10 +161,12 @@ void PayloadFinder::consider(const std::string& relative) {
     if (!a || (*a & attr::ReparsePoint)) return;
     const bool last = i + 1 == parts.size();
     if (last == ((*a & attr::Directory) != 0)) return;  // folders on the way, a file at the end
-    if (*a & (attr::Hidden | attr::System)) hidden = true;
+    if ((*a & (attr::Hidden | attr::System)) && (last || !itselfHidden)) hidden = true;
   }
   if (!hidden) return;
   payload = true;
+  for (const std::string& listed : payloads_)
+    if (equalsNoCase(listed, relative)) return;
   payloads_.push_back(relative);
 }
 

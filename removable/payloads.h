@@ -24,11 +24,12 @@ bool isLinkName(const std::string& name);
 bool isBlankName(const std::string& name);
 
 // Collects the payloads of the root's shortcuts before the scan changes any
-// attribute. A payload is a file on the device that a shortcut runs (its
-// target when that is a program or script; a file it hands to cmd's start as
-// a program, to a script host, mshta, rundll32, regsvr32 or PowerShell),
-// which was hidden or system, or lies in a folder that was. A visible program,
-// a document, a folder, a file elsewhere, one reached through a link or
+// attribute. A payload is a file on the device that a shortcut runs: its
+// target when that is a program or script and was itself hidden or system;
+// a file it hands to cmd's start as a program, to a script host, mshta,
+// rundll32, regsvr32 or PowerShell, which was hidden or system or lies in a
+// folder that was. A visible program, a document, a folder, the item a
+// shortcut is named after, a file elsewhere, one reached through a link or
 // junction, Windows' own root names and our own program never are.
 class PayloadFinder {
  public:
@@ -42,7 +43,8 @@ class PayloadFinder {
   // The root-relative path a shortcut's text names on this device; nullopt
   // for anything else (another drive, a share, an unknown variable, "..").
   std::optional<std::string> onDevice(const std::string& text, const std::optional<std::string>& base) const;
-  void consider(const std::string& relative);
+  // itselfHidden: only the file's own attributes count, not its folders'.
+  void consider(const std::string& relative, bool itselfHidden);
   FileSystem& fs_;
   std::string root_;
   std::string own_;
