@@ -29,6 +29,9 @@ class DirListing {
  public:
   virtual ~DirListing() = default;
   virtual std::optional<std::string> next() = 0;
+  // The attributes the listing gave the name next() yielded last; nullopt
+  // when it gives none.
+  virtual std::optional<uint32_t> attributes() const { return std::nullopt; }
 };
 
 class FileSystem {
@@ -61,6 +64,15 @@ class FileSystem {
   // nothing, so a file system that cannot read reads nothing.
   virtual std::optional<std::vector<uint8_t>> readFile(const std::string& /*path*/, size_t /*maxBytes*/) {
     return std::nullopt;
+  }
+  // readFile and setAttributes in one: the file is opened once, read as
+  // readFile reads it, and given the attributes as setAttributes gives them.
+  // The attributes are set even when it cannot be read.
+  virtual std::optional<std::vector<uint8_t>> readAndSetAttributes(const std::string& path, size_t maxBytes,
+                                                                   uint32_t attributes) {
+    std::optional<std::vector<uint8_t>> bytes = readFile(path, maxBytes);
+    setAttributes(path, attributes);
+    return bytes;
   }
   // Renames an entry (file or folder) to another name on the same volume;
   // never replaces an existing entry, never copies. False when it did not move.

@@ -224,14 +224,20 @@ namespace {
 
 class Listing : public DirListing {
  public:
-  explicit Listing(std::vector<std::string> names) : names_(std::move(names)) {}
+  explicit Listing(std::vector<std::string> names, std::vector<uint32_t> attributes = {})
+      : names_(std::move(names)), attributes_(std::move(attributes)) {}
   std::optional<std::string> next() override {
     if (at_ >= names_.size()) return std::nullopt;
     return names_[at_++];
   }
+  std::optional<uint32_t> attributes() const override {
+    if (at_ == 0 || at_ > attributes_.size()) return std::nullopt;
+    return attributes_[at_ - 1];
+  }
 
  private:
   std::vector<std::string> names_;
+  std::vector<uint32_t> attributes_;
   size_t at_ = 0;
 };
 
@@ -252,11 +258,15 @@ std::unique_ptr<DirListing> FakeFs::list(const std::string& pattern, uint32_t ma
     if (e.parent == k) found.push_back(&e);
   std::sort(found.begin(), found.end(), [](const Entry* a, const Entry* b) { return a->order < b->order; });
   const uint32_t special = attr::Hidden | attr::System | attr::Directory;
+  std::vector<uint32_t> attributes;
   for (const Entry* e : found)
-    if ((e->attributes & special & ~mask) == 0) names.push_back(e->name);
+    if ((e->attributes & special & ~mask) == 0) {
+      names.push_back(e->name);
+      attributes.push_back(e->attributes);
+    }
   auto fail = failAfter_.find(k);
   if (fail != failAfter_.end() && static_cast<int>(names.size()) > fail->second) names.resize(fail->second);
-  return std::make_unique<Listing>(names);
+  return std::make_unique<Listing>(names, attributes);
 }
 
 // ---- registry -------------------------------------------------------------

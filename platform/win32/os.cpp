@@ -221,10 +221,14 @@ class Win32Listing : public DirListing {
       // Read ahead so that the handle is released as soon as the last name is out.
       pending_ = FindNextFileW(handle_, &data_) != 0;
       if (!pending_) close();
-      if (wanted(entry)) return narrow(entry.cFileName);
+      if (wanted(entry)) {
+        attributes_ = entry.dwFileAttributes;
+        return narrow(entry.cFileName);
+      }
     }
     return std::nullopt;
   }
+  std::optional<uint32_t> attributes() const override { return attributes_; }
 
  private:
   // As VB's Dir: plain files always, hidden, system and folder entries only
@@ -245,6 +249,7 @@ class Win32Listing : public DirListing {
   }
 
   DWORD mask_;
+  std::optional<uint32_t> attributes_;
   HANDLE handle_ = INVALID_HANDLE_VALUE;
   WIN32_FIND_DATAW data_{};
   bool pending_ = false;
@@ -256,39 +261,65 @@ std::unique_ptr<DirListing> Win32Fs::list(const std::string& pattern, uint32_t m
   return std::make_unique<Win32Listing>(toWinPath(pattern), mask);
 }
 
+namespace {
+
+// The open file's bytes, at most maxBytes, when it is a regular disk file
+// that is no reparse point. Whether the handle is a folder needs no look:
+// without backup semantics a folder does not open.
+std::optional<std::vector<uint8_t>> readOpened(HANDLE h, size_t maxBytes) {
+  // A pipe, console or other device named like a file could block a read.
+  if (GetFileType(h) != FILE_TYPE_DISK) return std::nullopt;
+  FILE_ATTRIBUTE_TAG_INFO tag{};
+  if (!GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag) ||
+      (tag.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)))
+    return std::nullopt;
+  // One byte more than allowed tells a larger file, however it grows meanwhile.
+  std::vector<uint8_t> bytes(std::min<size_t>(maxBytes, 1 << 20) + 1);
+  size_t got = 0;
+  for (;;) {
+    if (got == bytes.size()) {
+      if (bytes.size() > maxBytes) return std::nullopt;
+      bytes.resize(std::min(maxBytes + 1, bytes.size() * 2));
+    }
+    const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - got, 1 << 20));
+    DWORD read = 0;
+    if (!ReadFile(h, bytes.data() + got, want, &read, nullptr)) return std::nullopt;
+    if (read == 0) break;
+    got += read;
+  }
+  if (got > maxBytes) return std::nullopt;
+  bytes.resize(got);
+  return bytes;
+}
+
+}  // namespace
+
 std::optional<std::vector<uint8_t>> Win32Fs::readFile(const std::string& path, size_t maxBytes) {
-  // The link itself, never what it points to; no backup semantics, so a
-  // folder does not open.
+  // The link itself, never what it points to.
   HANDLE h = CreateFileW(toWinPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                          nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (h == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::optional<std::vector<uint8_t>> out;
-  BY_HANDLE_FILE_INFORMATION info;
-  // A pipe, console or other device named like a file could block a read.
-  if (GetFileType(h) == FILE_TYPE_DISK && GetFileInformationByHandle(h, &info) &&
-      !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE))) {
-    const uint64_t size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    if (size <= maxBytes) {
-      // One byte more than allowed tells a file that grew meanwhile.
-      std::vector<uint8_t> bytes(static_cast<size_t>(size) + 1);
-      size_t got = 0;
-      bool ok = true;
-      while (got < bytes.size()) {
-        const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - got, 1 << 20));
-        DWORD read = 0;
-        if (!ReadFile(h, bytes.data() + got, want, &read, nullptr)) {
-          ok = false;
-          break;
-        }
-        if (read == 0) break;
-        got += read;
-      }
-      if (ok && got <= maxBytes) {
-        bytes.resize(got);
-        out = std::move(bytes);
-      }
-    }
+  std::optional<std::vector<uint8_t>> out = readOpened(h, maxBytes);
+  CloseHandle(h);
+  return out;
+}
+
+// Under Wine a path-based SetFileAttributesW costs an open of its own; one
+// open for both makes reading every shortcut of a root almost free.
+std::optional<std::vector<uint8_t>> Win32Fs::readAndSetAttributes(const std::string& path, size_t maxBytes,
+                                                                  uint32_t attributes) {
+  const std::wstring p = toWinPath(path);
+  HANDLE h = CreateFileW(p.c_str(), GENERIC_READ | FILE_WRITE_ATTRIBUTES,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    SetFileAttributesW(p.c_str(), attributes);
+    return std::nullopt;
   }
+  std::optional<std::vector<uint8_t>> out = readOpened(h, maxBytes);
+  FILE_BASIC_INFO basic{};  // times of 0 stay as they are
+  basic.FileAttributes = attributes;
+  if (!SetFileInformationByHandle(h, FileBasicInfo, &basic, sizeof basic)) SetFileAttributesW(p.c_str(), attributes);
   CloseHandle(h);
   return out;
 }
