@@ -137,19 +137,20 @@ void FrmRd::ScanDevice() {
   listedRoot(executables) = root;
   listedRoot(viruses) = root;
   const std::string own = rd::ownProgramName(p().env);
-  // The shortcuts are read before any attribute changes: a payload is known
-  // by having been hidden.
+  // What the shortcuts run is judged once the walk is done, by the
+  // attributes the listing gave each entry: a payload is known by having
+  // been hidden.
   rd::PayloadFinder finder(fs, root, own);
-  rd::forEachRootName(fs, root, [&](const std::string& name) {
-    if (rd::isLinkName(name)) finder.addLink(name);
-  });
-  payloads_ = finder.payloads();
-  payloadRoot_ = root;
   std::vector<std::string> blank;
-  rd::forEachRootName(fs, root, [&](const std::string& name) {
+  rd::forEachRootEntry(fs, root, [&](const std::string& name, std::optional<uint32_t> before) {
     const std::string path = root + name;
+    finder.noteEntry(name, before);
     if (rd::isBlankName(name)) blank.push_back(name);
-    fs.setAttributes(path, attr::Normal);
+    // A shortcut is read in the same open that unhides it.
+    if (rd::isLinkName(name))
+      finder.addLink(name, fs.readAndSetAttributes(path, rd::kLinkBytesMax, attr::Normal));
+    else
+      fs.setAttributes(path, attr::Normal);
     // A full list takes no more names; the rest of the root is still unhidden.
     switch (rd::classify(name, own)) {
       case rd::Verdict::Executable: executables.add(name); break;
@@ -159,6 +160,8 @@ void FrmRd::ScanDevice() {
       case rd::Verdict::Other: break;
     }
   });
+  payloads_ = finder.payloads();
+  payloadRoot_ = root;
   listPayloads(viruses, root);
   blankFolders_ = rd::BlankFolders(fs, root, blank);
 }

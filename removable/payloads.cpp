@@ -101,8 +101,12 @@ std::optional<std::string> PayloadFinder::onDevice(const std::string& text,
   return path;
 }
 
-void PayloadFinder::addLink(const std::string& linkName) {
-  std::optional<std::vector<uint8_t>> bytes = fs_.readFile(root_ + linkName, kLinkBytesMax);
+void PayloadFinder::noteEntry(const std::string& name, std::optional<uint32_t> attributes) {
+  constexpr uint32_t kNoted = attr::Hidden | attr::System | attr::Directory | attr::ReparsePoint;
+  if (attributes && (*attributes & kNoted)) rootAttributes_[lower(name)] = *attributes;
+}
+
+void PayloadFinder::addLink(const std::string& linkName, const std::optional<std::vector<uint8_t>>& bytes) {
   if (!bytes) return;
   std::optional<ShellLink> link = ParseShellLink(*bytes);
   if (!link) return;
@@ -138,36 +142,54 @@ void PayloadFinder::addLink(const std::string& linkName) {
   // starts itself counts only when the file itself was hidden: a portable
   // app in a folder the worm hid is still the user's.
   if (RunsAsProgram(program) && !isItem(program))
-    if (std::optional<std::string> relative = onDevice(program, base)) consider(*relative, true);
+    if (std::optional<std::string> relative = onDevice(program, base)) candidates_.push_back({*relative, true});
   for (const std::string& handed : launch.handed) {
     // cmd opens a document as readily as it runs a program; the other hosts run what they are given.
     if ((launch.host == "cmd" && !RunsAsProgram(handed)) || isItem(handed)) continue;
-    if (std::optional<std::string> relative = onDevice(handed, base)) consider(*relative, false);
+    if (std::optional<std::string> relative = onDevice(handed, base)) candidates_.push_back({*relative, false});
   }
 }
 
-void PayloadFinder::consider(const std::string& relative, bool itselfHidden) {
+std::vector<std::string> PayloadFinder::payloads() {
+  std::vector<std::string> out;
+  std::map<std::string, bool> listed;
+  for (const Candidate& c : candidates_) {
+    if (!isPayload(c.relative, c.itselfHidden)) continue;
+    if (listed.emplace(lower(c.relative), true).second) out.push_back(c.relative);
+  }
+  return out;
+}
+
+std::optional<uint32_t> PayloadFinder::attributesBefore(const std::string& relative, bool atRoot) {
+  if (atRoot) {
+    auto it = rootAttributes_.find(lower(relative));
+    if (it != rootAttributes_.end()) return it->second;
+  }
+  // Not noted: a plain visible file the walk left as it was, an entry the
+  // walk never reached, or one below the root, which it never changes.
+  return fs_.attributes(root_ + relative);
+}
+
+bool PayloadFinder::isPayload(const std::string& relative, bool itselfHidden) {
   const std::string key = lower(relative) + (itselfHidden ? "|itself" : "");
-  if (judged_.count(key)) return;
+  auto found = judged_.find(key);
+  if (found != judged_.end()) return found->second;
   bool& payload = judged_[key];
   payload = false;
   const std::vector<std::string> parts = split(relative, "\\");
-  if (parts.size() == 1 && (isProtectedName(relative) || equalsNoCase(relative, own_))) return;
+  if (parts.size() == 1 && (isProtectedName(relative) || equalsNoCase(relative, own_))) return false;
   bool hidden = false;
-  std::string path = root_;
+  std::string path;
   for (size_t i = 0; i < parts.size(); ++i) {
     path += (i ? "\\" : "") + parts[i];
-    const std::optional<uint32_t> a = fs_.attributes(path);
-    if (!a || (*a & attr::ReparsePoint)) return;
+    const std::optional<uint32_t> a = attributesBefore(path, i == 0);
+    if (!a || (*a & attr::ReparsePoint)) return false;
     const bool last = i + 1 == parts.size();
-    if (last == ((*a & attr::Directory) != 0)) return;  // folders on the way, a file at the end
+    if (last == ((*a & attr::Directory) != 0)) return false;  // folders on the way, a file at the end
     if ((*a & (attr::Hidden | attr::System)) && (last || !itselfHidden)) hidden = true;
   }
-  if (!hidden) return;
-  payload = true;
-  for (const std::string& listed : payloads_)
-    if (equalsNoCase(listed, relative)) return;
-  payloads_.push_back(relative);
+  payload = hidden;
+  return payload;
 }
 
 bool stillOnDevice(FileSystem& fs, const std::string& root, const std::string& relative) {

@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/platform.h"
@@ -23,33 +24,45 @@ bool isLinkName(const std::string& name);
 // pattern. Empty is no such name.
 bool isBlankName(const std::string& name);
 
-// Collects the payloads of the root's shortcuts before the scan changes any
-// attribute. A payload is a file on the device that a shortcut runs: its
-// target when that is a program or script and was itself hidden or system;
-// a file it hands to cmd's start as a program, to a script host, mshta,
-// rundll32, regsvr32 or PowerShell, which was hidden or system or lies in a
-// folder that was. A visible program, a document, a folder, the item a
-// shortcut is named after, a file elsewhere, one reached through a link or
-// junction, Windows' own root names and our own program never are.
+// Collects the payloads of the root's shortcuts during the scan's walk,
+// judged by the attributes the root's entries had before the walk changed them. A payload is a file on the device that
+// a shortcut runs: its target when that is a program or script and was itself hidden or system; a file it hands to
+// cmd's start as a program, to a script host, mshta, rundll32, regsvr32 or PowerShell, which was hidden or system or
+// lies in a folder that was. A visible program, a document, a folder, the item a shortcut is named after, a file
+// elsewhere, one reached through a link or junction, Windows' own root names and our own program never are.
 class PayloadFinder {
  public:
   PayloadFinder(FileSystem& fs, std::string root, std::string ownProgram);
-  // Reads one root shortcut by its bare name; an unreadable or malformed one adds nothing.
-  void addLink(const std::string& linkName);
-  // Paths relative to the root ("~$WQHGV.FAT32", "RECYCLER\S-1\x.exe"), in the order found, each once.
-  const std::vector<std::string>& payloads() const { return payloads_; }
+  // A root entry as the walk's listing gave it, before the walk changes it.
+  void noteEntry(const std::string& name, std::optional<uint32_t> attributes);
+  // One root shortcut's bytes, by its bare name; unreadable (nullopt) or
+  // malformed ones add nothing.
+  void addLink(const std::string& linkName, const std::optional<std::vector<uint8_t>>& bytes);
+  // Once the walk is done: paths relative to the root ("~$WQHGV.FAT32",
+  // "RECYCLER\S-1\x.exe"), in the order the shortcuts named them, each once.
+  std::vector<std::string> payloads();
 
  private:
   // The root-relative path a shortcut's text names on this device; nullopt
   // for anything else (another drive, a share, an unknown variable, "..").
   std::optional<std::string> onDevice(const std::string& text, const std::optional<std::string>& base) const;
   // itselfHidden: only the file's own attributes count, not its folders'.
-  void consider(const std::string& relative, bool itselfHidden);
+  bool isPayload(const std::string& relative, bool itselfHidden);
+  // An entry's attributes before the scan: as listed for a root entry the
+  // walk may have changed, as they are now below the root.
+  std::optional<uint32_t> attributesBefore(const std::string& relative, bool atRoot);
   FileSystem& fs_;
   std::string root_;
   std::string own_;
-  std::vector<std::string> payloads_;
+  struct Candidate {
+    std::string relative;
+    bool itselfHidden;
+  };
+  std::vector<Candidate> candidates_;
   std::map<std::string, bool> judged_;  // by lower-cased relative path
+  // Root entries listed hidden, system, as folders or links elsewhere, by
+  // lower-cased name; any other listed entry was a plain visible file.
+  std::unordered_map<std::string, uint32_t> rootAttributes_;
 };
 
 // The same check at delete time: the payload is still a file whose folders

@@ -165,7 +165,7 @@ TEST(RemovablePayloads, RootLayoutsToPayloads) {
   }
 }
 
-TEST(RemovablePayloads, ShortcutsAreReadBeforeAnythingIsUnhidden) {
+TEST(RemovablePayloads, APayloadUnhiddenBeforeItsShortcutIsReadIsJudgedAsListed) {
   Machine m;
   // The payload comes first in the listing: unhidden before its shortcut is read.
   m.put({{"iTunesHelper.vbe", HS}, {"Music.lnk", HS, VbsWorm}});

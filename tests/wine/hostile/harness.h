@@ -363,6 +363,11 @@ class HookFs : public FileSystem {
   std::optional<std::vector<uint8_t>> readFile(const std::string& path, size_t maxBytes) override {
     return real_.readFile(path, maxBytes);
   }
+  std::optional<std::vector<uint8_t>> readAndSetAttributes(const std::string& path, size_t maxBytes,
+                                                           uint32_t a) override {
+    if (beforeSetAttributes) beforeSetAttributes(path);
+    return real_.readAndSetAttributes(path, maxBytes, a);
+  }
   bool moveNoReplace(const std::string& from, const std::string& to) override {
     if (beforeSetAttributes) beforeSetAttributes(from);
     return real_.moveNoReplace(from, to);
