@@ -3,6 +3,8 @@
 // file system.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "platform/launch.h"
 #include "platform/shell_link.h"
 #include "platform/text.h"
@@ -122,4 +124,30 @@ TEST(ShellLinkFiles, MoveNeverReplacesAndRemoveTakesOnlyEmptyFolders) {
   ASSERT_TRUE(DeleteFileW(longForm(blank + L"\\taken.txt").c_str()));
   EXPECT_TRUE(fs.removeEmptyFolder(utf8(blank)));
   EXPECT_FALSE(present(blank));
+}
+
+TEST(ShellLinkFiles, ReadAndSetAttributesInOneOpenAndListedAttributes) {
+  TempFolder tmp;
+  constexpr DWORD HSR = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
+  ASSERT_TRUE(writeFileAtOnce(tmp / L"\u0444\u043e\u0442\u043e.lnk", "link"));
+  ASSERT_TRUE(SetFileAttributesW(longForm(tmp / L"\u0444\u043e\u0442\u043e.lnk").c_str(), HSR));
+  makeDir(tmp / L"folder.lnk", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  Win32Fs fs;
+  // The listing gives each name's attributes as they were before anything changed.
+  std::map<std::string, uint32_t> listed;
+  auto listing = fs.list(utf8(tmp.wpath() + L"\\*"), attr::AllEntries);
+  while (auto name = listing->next()) listed[*name] = listing->attributes().value_or(0);
+  EXPECT_EQ(listed["\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE.lnk"] & HSR, HSR);
+  EXPECT_EQ(listed["folder.lnk"] & (HSR | FILE_ATTRIBUTE_DIRECTORY),
+            FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_EQ(fs.readAndSetAttributes(utf8(tmp / L"\u0444\u043e\u0442\u043e.lnk"), 100, attr::Normal),
+            (std::vector<uint8_t>{'l', 'i', 'n', 'k'}));
+  EXPECT_EQ(rawAttributes(tmp / L"\u0444\u043e\u0442\u043e.lnk") & HSR, 0u);
+  // A folder is not read, and still unhidden.
+  EXPECT_FALSE(fs.readAndSetAttributes(utf8(tmp / L"folder.lnk"), 100, attr::Normal));
+  EXPECT_EQ(rawAttributes(tmp / L"folder.lnk") & HSR, 0u);
+  // Too large: not read, attributes set all the same.
+  ASSERT_TRUE(SetFileAttributesW(longForm(tmp / L"\u0444\u043e\u0442\u043e.lnk").c_str(), HSR));
+  EXPECT_FALSE(fs.readAndSetAttributes(utf8(tmp / L"\u0444\u043e\u0442\u043e.lnk"), 3, attr::Normal));
+  EXPECT_EQ(rawAttributes(tmp / L"\u0444\u043e\u0442\u043e.lnk") & HSR, 0u);
 }
