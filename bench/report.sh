@@ -27,6 +27,8 @@ fi
 
 echo "== Pen Drive Scan and attrib (bench/scan.sh)"
 "$root/bench/scan.sh"
+echo "== Pen Drive Scan reading every shortcut, against the scan that did not (bench/payloads.sh)"
+"$root/bench/payloads.sh"
 echo "== Pen Drive Delete and del (bench/delete.sh)"
 "$root/bench/delete.sh"
 echo "== Run-entry scan (bench/runkey.sh)"
@@ -93,6 +95,11 @@ attrib_start_ms="$(field scan.txt '  of it start-up:')"
 floor_ms="$(field scan.txt 'one attribute pass:')"
 ratio="$(field scan.txt 'ratio Scan\/attrib:')"
 scan_verdict="$(verdict scan.txt)$(warned scan.txt)"
+links_entries="$(field payloads.txt 'entries:')"
+links_ms="$(field payloads.txt 'scan reading shortcuts:')"
+links_before_ms="$(field payloads.txt 'scan before (not reading):')"
+links_ratio="$(field payloads.txt 'ratio:')"
+links_verdict="$(verdict payloads.txt)"
 run_ms="$(field runkey.txt 'Run scan:')"
 run_exes="$(field runkey.txt 'executables:')"
 run_values="$(field runkey.txt 'Run values:')"
@@ -141,6 +148,9 @@ machine, so single figures can vary by tens of per cent; the raw outputs of the 
 | Pen Drive Scan, $scan_entries root entries | $scan_ms ms | no slower than attrib | $scan_verdict |
 | Wine's attrib -h, -s, -r on the same root | $attrib_ms ms | | |
 | Scan / attrib | $ratio | at most 1 | |
+| Pen Drive Scan of $links_entries root shortcuts, each read | $links_ms ms | | |
+| The same scan before shortcuts were read | $links_before_ms ms | | |
+| Scan reading shortcuts / scan before | $links_ratio | at most 1.5 | $links_verdict |
 ${delete_rows%$'\n'}
 | Delete / del, $delete_last entries | $delete_speed | at most 1 | $delete_speed_verdict |
 | Delete's time per entry, $delete_last entries / $delete_first entries | $delete_ratio (growth per entry: $delete_growth) | at most 1.5 | $delete_ratio_verdict |
@@ -154,6 +164,7 @@ How each figure is measured:
 
 - **Pen Drive Scan** (\`bench/scan.sh\`): drive E: whose root holds $scan_entries entries, most hidden and system as the shortcut virus leaves them; time from Yes to "Are you sure to scan this device?" to the "Scan complete." box, then every entry checked visible and writable and the six Windows names hidden again.
 - **attrib**: the same root hidden again, then Wine's \`attrib -h /d E:\\*\`, \`-s\` and \`-r\` (one flag per call) timed together and checked the same way; $attrib_start_ms ms of it is starting attrib three times, and one listing plus one SetFileAttributesW per entry in a single process took $floor_ms ms.
+- **Shortcuts read** (\`bench/payloads.sh\`): drive E: whose root holds $links_entries entries, all but one of them a shortcut as the shell writes it (cmd.exe starting a hidden script, then a folder), read-only, hidden and system, and the script; the scan timed as above by this kestrive.exe, which reads every shortcut, and by the one built from where this work left \`main\`, which does not, in alternate rounds.
 - **Pen Drive Delete** (\`bench/delete.sh\`): drive E: whose root holds only shortcuts (\`Photo 00000.lnk\`, ...), read-only, hidden and system, in roots of 1000, 4000, 16000 and 32767 entries; Kestrive scans the root through the real window, then its Delete of the virus list with "Automatic Delete All Virus (Recommended)" checked is timed from Yes to "Are you sure to delete this file(s)?" to the "Delete complete!" box, and the root is checked empty.
 - **del**: the same names made again on the same root as the scan had left them (normal attributes), then Wine's \`cmd /c del /f /a /q E:\\*\`, timed and checked the same way; $delete_cmd_ms ms of it is starting cmd (the same del on an empty folder).
 - **Processor time** (\`bench/cpu.sh\`): user and system time of the kestrive.exe process, read from the host's \`/proc\` (Wine's GetProcessTimes does not follow another process): across the Computer window's Delete of $cpu_lines marked lines ($cpu_lines files in the profile folder, each named by a Run value; no process to end, so each line waits its one second with the windows responsive), from Yes to the "Delete complete!" box; and over ten seconds of the Pen Drive window left alone after a scan that listed 32767 shortcuts, its timer checking the lists every 10 ms.

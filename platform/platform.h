@@ -19,7 +19,8 @@ constexpr uint32_t Volume = 8;
 constexpr uint32_t Directory = 16;
 constexpr uint32_t Archive = 32;
 constexpr uint32_t Normal = 128;
-constexpr uint32_t AllEntries = 63;  // every file and folder, hidden and system ones too
+constexpr uint32_t ReparsePoint = 1024;  // a link or junction to somewhere else
+constexpr uint32_t AllEntries = 63;      // every file and folder, hidden and system ones too
 }  // namespace attr
 
 // One directory listing, asked for one bare name at a time. A listing that
@@ -28,6 +29,9 @@ class DirListing {
  public:
   virtual ~DirListing() = default;
   virtual std::optional<std::string> next() = 0;
+  // The attributes the listing gave the name next() yielded last; nullopt
+  // when it gives none.
+  virtual std::optional<uint32_t> attributes() const { return std::nullopt; }
 };
 
 class FileSystem {
@@ -54,6 +58,27 @@ class FileSystem {
   // a name holding a path separator (a foreign file system can have one),
   // which joined to the folder would address another entry.
   virtual std::unique_ptr<DirListing> list(const std::string& pattern, uint32_t mask) = 0;
+  // The file's first bytes, at most maxBytes; nullopt when it cannot be opened
+  // or read, is a folder, a device or a link elsewhere, or is larger than
+  // maxBytes (a planted huge file is never read whole). Reading changes
+  // nothing, so a file system that cannot read reads nothing.
+  virtual std::optional<std::vector<uint8_t>> readFile(const std::string& /*path*/, size_t /*maxBytes*/) {
+    return std::nullopt;
+  }
+  // readFile and setAttributes in one: the file is opened once, read as
+  // readFile reads it, and given the attributes as setAttributes gives them.
+  // The attributes are set even when it cannot be read.
+  virtual std::optional<std::vector<uint8_t>> readAndSetAttributes(const std::string& path, size_t maxBytes,
+                                                                   uint32_t attributes) {
+    std::optional<std::vector<uint8_t>> bytes = readFile(path, maxBytes);
+    setAttributes(path, attributes);
+    return bytes;
+  }
+  // Renames an entry (file or folder) to another name on the same volume;
+  // never replaces an existing entry, never copies. False when it did not move.
+  virtual bool moveNoReplace(const std::string& /*from*/, const std::string& /*to*/) { return false; }
+  // Removes a folder only when it holds nothing; false otherwise.
+  virtual bool removeEmptyFolder(const std::string& /*path*/) { return false; }
 };
 
 using HKey = uintptr_t;  // 0: no key

@@ -1,8 +1,11 @@
 #include "removable/frm_rd.h"
 
+#include <unordered_set>
 #include <vector>
 
 #include "platform/text.h"
+#include "removable/blank_folder.h"
+#include "removable/payloads.h"
 #include "removable/root_entries.h"
 #include "platform/platform.h"
 #include "shell/texts.h"
@@ -61,6 +64,23 @@ void FrmRd::emptyLists() {
     list->clear();
     listedRoot(*list).clear();
   }
+  payloads_.clear();
+  payloadRoot_.clear();
+  blankFolders_.clear();
+}
+
+void FrmRd::listPayloads(Control& viruses, const std::string& root) {
+  if (root.empty() || root != payloadRoot_ || payloads_.empty()) return;
+  std::unordered_set<std::string> listed;
+  for (const Item& item : viruses.items) listed.insert(lower(item.text));
+  FileSystem& fs = p().fs;
+  for (const std::string& payload : payloads_) {
+    if (listed.count(lower(payload))) continue;
+    const std::optional<uint32_t> a = fs.attributes(root + payload);
+    if (!a || (*a & attr::Directory)) continue;
+    viruses.add(payload);
+    listed.insert(lower(payload));
+  }
 }
 
 // The lists name entries of the device they were filled from; shown beside
@@ -98,6 +118,13 @@ void FrmRd::btn_scan_Click() {
   if (!loaded()) return;
   btn_r.enabled = true;
   btn_r_dir2.enabled = true;
+  const std::string root = listedRoot(lst_dir_2);
+  if (blankFolders_.empty() || root.empty()) return;
+  const std::vector<std::string> folders = std::move(blankFolders_);
+  blankFolders_.clear();
+  if (!confirm(rd::RestoreQuestionPrefix + root + rd::RestoreQuestionSuffix)) return;
+  const rd::RestoreResult result = rd::MoveBack(p().fs, root, folders);
+  tell(rd::RestoreReport(result, root), result.whole() ? MsgKind::Information : MsgKind::Error);
 }
 
 void FrmRd::ScanDevice() {
@@ -110,9 +137,20 @@ void FrmRd::ScanDevice() {
   listedRoot(executables) = root;
   listedRoot(viruses) = root;
   const std::string own = rd::ownProgramName(p().env);
-  rd::forEachRootName(fs, root, [&](const std::string& name) {
+  // What the shortcuts run is judged once the walk is done, by the
+  // attributes the listing gave each entry: a payload is known by having
+  // been hidden.
+  rd::PayloadFinder finder(fs, root, own);
+  std::vector<std::string> blank;
+  rd::forEachRootEntry(fs, root, [&](const std::string& name, std::optional<uint32_t> before) {
     const std::string path = root + name;
-    fs.setAttributes(path, attr::Normal);
+    finder.noteEntry(name, before);
+    if (rd::isBlankName(name)) blank.push_back(name);
+    // A shortcut is read in the same open that unhides it.
+    if (rd::isLinkName(name))
+      finder.addLink(name, fs.readAndSetAttributes(path, rd::kLinkBytesMax, attr::Normal));
+    else
+      fs.setAttributes(path, attr::Normal);
     // A full list takes no more names; the rest of the root is still unhidden.
     switch (rd::classify(name, own)) {
       case rd::Verdict::Executable: executables.add(name); break;
@@ -122,6 +160,10 @@ void FrmRd::ScanDevice() {
       case rd::Verdict::Other: break;
     }
   });
+  payloads_ = finder.payloads();
+  payloadRoot_ = root;
+  listPayloads(viruses, root);
+  blankFolders_ = rd::BlankFolders(fs, root, blank);
 }
 
 void FrmRd::btn_r_Click() {
@@ -142,6 +184,7 @@ void FrmRd::btn_r_dir2_Click() {
   rd::forEachRootName(p().fs, deviceRoot(), [&](const std::string& name) {
     if (rd::hasVirusMarker(name)) viruses.add(name);
   });
+  listPayloads(viruses, deviceRoot());
 }
 
 void FrmRd::btn_d2_Click() {
@@ -210,7 +253,24 @@ void FrmRd::DeleteListedEntries(Control& list, bool all) {
     if (deleted.empty()) return true;
     std::vector<std::string> names;
     for (int i : deleted) names.push_back(list.items[i].text);
-    std::vector<bool> gone = fs.gone(deletedRoot, names);
+    // Root names by one listing of the root; a payload below the root by a
+    // listing of its own folder, as the root's listing cannot see it.
+    std::vector<std::string> rootNames;
+    std::vector<size_t> atRoot;
+    std::vector<bool> gone(names.size(), false);
+    for (size_t k = 0; k < names.size(); ++k) {
+      const size_t slash = names[k].rfind('\\');
+      if (slash == std::string::npos) {
+        atRoot.push_back(k);
+        rootNames.push_back(names[k]);
+      } else {
+        gone[k] = fs.gone(deletedRoot + names[k].substr(0, slash), {names[k].substr(slash + 1)})[0];
+      }
+    }
+    if (!rootNames.empty()) {
+      const std::vector<bool> rootGone = fs.gone(deletedRoot, rootNames);
+      for (size_t j = 0; j < atRoot.size(); ++j) gone[atRoot[j]] = rootGone[j];
+    }
     // On a drive pulled out every path is gone and nothing was deleted.
     if (!fs.driveReady(deletedRoot)) gone.assign(gone.size(), false);
     std::vector<bool> drop(list.items.size(), false);
@@ -249,6 +309,14 @@ void FrmRd::DeleteListedEntries(Control& list, bool all) {
     if (root.empty() || deviceRoot() != root) return;
     const std::string name = list.items[i].text;
     const std::string path = root + name;
+    // A folder on a payload's way that became a link elsewhere since the scan
+    // would lead the deletion off the device.
+    if (name.find('\\') != std::string::npos && !rd::stillOnDevice(fs, root, name)) {
+      if (!judgeDeleted()) return;
+      tell(msg::CannotDeletePrefix + path + msg::InUseRemovable, MsgKind::Error);
+      if (!loaded()) return;
+      continue;
+    }
     // Normal attributes first, so that read-only, hidden and system entries
     // go too. Only a path that is gone counts as deleted, whatever the call said.
     if (fs.deleteAsNormal(path)) {

@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/window.h"
 
@@ -71,7 +72,15 @@ class FrmRd : public Window {
   // else, whatever cmb_rd shows meanwhile. "" while the list was never filled.
   std::string& listedRoot(const Control& list) { return listedRoot_[&list]; }
   void emptyLists();
+  // Adds the payloads found by the last scan of root that are still files
+  // there and not listed yet.
+  void listPayloads(Control& viruses, const std::string& root);
   std::map<const Control*, std::string> listedRoot_;
+  // The last scan's payloads, relative to the root it scanned.
+  std::vector<std::string> payloads_;
+  std::string payloadRoot_;
+  // Folders of the scanned root whose names have no visible character.
+  std::vector<std::string> blankFolders_;
 };
 
 }  // namespace kestrive

@@ -31,6 +31,11 @@ Verdict classify(const std::string& name, const std::string& ownProgram) {
 }
 
 bool forEachRootName(FileSystem& fs, const std::string& root, const std::function<void(const std::string&)>& fn) {
+  return forEachRootEntry(fs, root, [&](const std::string& name, std::optional<uint32_t>) { fn(name); });
+}
+
+bool forEachRootEntry(FileSystem& fs, const std::string& root,
+                      const std::function<void(const std::string&, std::optional<uint32_t>)>& fn) {
   if (root.empty()) return false;
   std::unique_ptr<DirListing> listing = fs.list(root + "*", attr::AllEntries);
   if (!listing) return false;
@@ -38,7 +43,7 @@ bool forEachRootName(FileSystem& fs, const std::string& root, const std::functio
   std::unordered_set<std::string> seen;
   while (std::optional<std::string> name = listing->next()) {
     if (name->empty() || !seen.insert(*name).second) break;
-    fn(*name);
+    fn(*name, listing->attributes());
   }
   return true;
 }

@@ -38,5 +38,9 @@ Verdict classify(const std::string& name, const std::string& ownProgram);
 // an empty name, has failed and ends the walk, so no name is treated twice.
 // False when the root could not be listed at all (no such drive, no medium).
 bool forEachRootName(FileSystem& fs, const std::string& root, const std::function<void(const std::string&)>& fn);
+// The same walk, with the attributes the listing gave each name (nullopt
+// when it gives none).
+bool forEachRootEntry(FileSystem& fs, const std::string& root,
+                      const std::function<void(const std::string&, std::optional<uint32_t>)>& fn);
 
 }  // namespace kestrive::rd

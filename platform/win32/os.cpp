@@ -221,10 +221,14 @@ class Win32Listing : public DirListing {
       // Read ahead so that the handle is released as soon as the last name is out.
       pending_ = FindNextFileW(handle_, &data_) != 0;
       if (!pending_) close();
-      if (wanted(entry)) return narrow(entry.cFileName);
+      if (wanted(entry)) {
+        attributes_ = entry.dwFileAttributes;
+        return narrow(entry.cFileName);
+      }
     }
     return std::nullopt;
   }
+  std::optional<uint32_t> attributes() const override { return attributes_; }
 
  private:
   // As VB's Dir: plain files always, hidden, system and folder entries only
@@ -245,6 +249,7 @@ class Win32Listing : public DirListing {
   }
 
   DWORD mask_;
+  std::optional<uint32_t> attributes_;
   HANDLE handle_ = INVALID_HANDLE_VALUE;
   WIN32_FIND_DATAW data_{};
   bool pending_ = false;
@@ -254,6 +259,80 @@ class Win32Listing : public DirListing {
 
 std::unique_ptr<DirListing> Win32Fs::list(const std::string& pattern, uint32_t mask) {
   return std::make_unique<Win32Listing>(toWinPath(pattern), mask);
+}
+
+namespace {
+
+// The open file's bytes, at most maxBytes, when it is a regular disk file
+// that is no reparse point. Whether the handle is a folder needs no look:
+// without backup semantics a folder does not open.
+std::optional<std::vector<uint8_t>> readOpened(HANDLE h, size_t maxBytes) {
+  // A pipe, console or other device named like a file could block a read.
+  if (GetFileType(h) != FILE_TYPE_DISK) return std::nullopt;
+  FILE_ATTRIBUTE_TAG_INFO tag{};
+  if (!GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag) ||
+      (tag.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)))
+    return std::nullopt;
+  // One byte more than allowed tells a larger file, however it grows meanwhile.
+  std::vector<uint8_t> bytes(std::min<size_t>(maxBytes, 1 << 20) + 1);
+  size_t got = 0;
+  for (;;) {
+    if (got == bytes.size()) {
+      if (bytes.size() > maxBytes) return std::nullopt;
+      bytes.resize(std::min(maxBytes + 1, bytes.size() * 2));
+    }
+    const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - got, 1 << 20));
+    DWORD read = 0;
+    if (!ReadFile(h, bytes.data() + got, want, &read, nullptr)) return std::nullopt;
+    if (read == 0) break;
+    got += read;
+  }
+  if (got > maxBytes) return std::nullopt;
+  bytes.resize(got);
+  return bytes;
+}
+
+}  // namespace
+
+std::optional<std::vector<uint8_t>> Win32Fs::readFile(const std::string& path, size_t maxBytes) {
+  // The link itself, never what it points to.
+  HANDLE h = CreateFileW(toWinPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::optional<std::vector<uint8_t>> out = readOpened(h, maxBytes);
+  CloseHandle(h);
+  return out;
+}
+
+// Under Wine a path-based SetFileAttributesW costs an open of its own; one
+// open for both makes reading every shortcut of a root almost free.
+std::optional<std::vector<uint8_t>> Win32Fs::readAndSetAttributes(const std::string& path, size_t maxBytes,
+                                                                  uint32_t attributes) {
+  const std::wstring p = toWinPath(path);
+  HANDLE h = CreateFileW(p.c_str(), GENERIC_READ | FILE_WRITE_ATTRIBUTES,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    SetFileAttributesW(p.c_str(), attributes);
+    return std::nullopt;
+  }
+  std::optional<std::vector<uint8_t>> out = readOpened(h, maxBytes);
+  FILE_BASIC_INFO basic{};  // times of 0 stay as they are
+  basic.FileAttributes = attributes;
+  if (!SetFileInformationByHandle(h, FileBasicInfo, &basic, sizeof basic)) SetFileAttributesW(p.c_str(), attributes);
+  CloseHandle(h);
+  return out;
+}
+
+bool Win32Fs::moveNoReplace(const std::string& from, const std::string& to) {
+  // No MOVEFILE_REPLACE_EXISTING and no MOVEFILE_COPY_ALLOWED: an existing
+  // entry stays, and another volume is refused rather than copied.
+  return MoveFileExW(toWinPath(from).c_str(), toWinPath(to).c_str(), 0) != 0;
+}
+
+bool Win32Fs::removeEmptyFolder(const std::string& path) {
+  // Windows removes a folder only when it is empty.
+  return RemoveDirectoryW(toWinPath(path).c_str()) != 0;
 }
 
 // ---------------------------------------------------------------- registry

@@ -28,6 +28,11 @@ class Win32Fs : public FileSystem {
   std::vector<bool> gone(const std::string& folder, const std::vector<std::string>& names) override;
   bool driveReady(const std::string& root) override;
   std::unique_ptr<DirListing> list(const std::string& pattern, uint32_t mask) override;
+  std::optional<std::vector<uint8_t>> readFile(const std::string& path, size_t maxBytes) override;
+  std::optional<std::vector<uint8_t>> readAndSetAttributes(const std::string& path, size_t maxBytes,
+                                                           uint32_t attributes) override;
+  bool moveNoReplace(const std::string& from, const std::string& to) override;
+  bool removeEmptyFolder(const std::string& path) override;
 };
 
 class Win32Registry : public Registry {

@@ -22,9 +22,12 @@
 #include "platform/platform.h"
 #include "platform/win32/os.h"
 #include "removable/frm_rd.h"
+#include "removable/payloads.h"
 #include "app/kestrive.h"
 #include "shell/texts.h"
 
+#include "tests/support/link_bytes.h"
+#include "tests/support/shell_link_writer.h"
 #include "tests/support/win_text.h"
 
 using namespace kestrive;
@@ -357,6 +360,19 @@ class HookFs : public FileSystem {
   std::unique_ptr<DirListing> list(const std::string& pattern, uint32_t mask) override {
     return real_.list(pattern, mask);
   }
+  std::optional<std::vector<uint8_t>> readFile(const std::string& path, size_t maxBytes) override {
+    return real_.readFile(path, maxBytes);
+  }
+  std::optional<std::vector<uint8_t>> readAndSetAttributes(const std::string& path, size_t maxBytes,
+                                                           uint32_t a) override {
+    if (beforeSetAttributes) beforeSetAttributes(path);
+    return real_.readAndSetAttributes(path, maxBytes, a);
+  }
+  bool moveNoReplace(const std::string& from, const std::string& to) override {
+    if (beforeSetAttributes) beforeSetAttributes(from);
+    return real_.moveNoReplace(from, to);
+  }
+  bool removeEmptyFolder(const std::string& path) override { return real_.removeEmptyFolder(path); }
 
  private:
   win32::Win32Fs real_;

@@ -66,6 +66,18 @@ struct Setup {
     fileAt(at(rel), attrs, content.empty() ? "content of " + u8(rel) : content);
   }
   void dir(const std::wstring& rel, DWORD attrs = 0) { dirAt(at(rel), attrs); }
+  // A shortcut as the shell writes it, then given its attributes.
+  void shellLink(const std::wstring& rel, const std::wstring& target, const std::wstring& arguments, DWORD attrs,
+                 const std::wstring& workingDir = L"") {
+    if (FAILED(test_support::WriteShellLink(at(rel), target, arguments, workingDir)))
+      return fail("cannot write the shortcut " + u8(rel));
+    if (attrs && !SetFileAttributesW(longForm(at(rel)).c_str(), attrs)) fail("cannot set attributes of " + u8(rel));
+  }
+  // A shortcut's bytes as a worm's tool writes them.
+  void byteLink(const std::wstring& rel, const test::LinkSpec& spec, DWORD attrs) {
+    const std::vector<uint8_t> b = test::LinkBytes(spec);
+    file(rel, attrs, std::string(b.begin(), b.end()));
+  }
   // A name Windows cannot make, made by the host.
   void hostFile(const std::wstring& name, const std::string& content = "foreign") {
     if (host("cd " + shq(unixPathOf(folder)) + " && printf %s " + shq(content) + " > " + shName(name)) != 0)
@@ -561,6 +573,131 @@ const std::vector<Row>& rows() {
          d.scan();
          d.unhide();
        }},
+
+      // ------------------------------------------------------------ the shortcut worms' payloads
+      {"VBS worm family",
+       "the hidden script each shortcut starts is listed and deleted with the shortcuts; the hidden folder and "
+       "document the shortcuts open stay, byte for byte",
+       false,
+       [](Setup& s) {
+         s.dir(L"Music", H | S);
+         s.file(L"Music\\song.mp3", 0, "the user's song");
+         s.file(L"report.docx", H | S, "the user's report");
+         s.file(L"iTunesHelper.vbe", H | S, "worm script");
+         s.shellLink(L"Music.lnk", L"C:\\windows\\system32\\cmd.exe", L"/c start iTunesHelper.vbe&start Music&exit", H);
+         s.shellLink(L"report.docx.lnk", L"C:\\windows\\system32\\cmd.exe",
+                     L"/c start iTunesHelper.vbe&start report.docx&exit", 0);
+         return true;
+       },
+       [](Drive& d) {
+         scanAndDeleteAll(d);
+         if (GetFileAttributesW(L"H:\\iTunesHelper.vbe") != INVALID_FILE_ATTRIBUTES)
+           d.r.put({"expect", "the payload iTunesHelper.vbe is still on the drive"});
+       }},
+
+      {"RECYCLER worm family",
+       "the program below the root in the hidden RECYCLER folder is listed by its path and deleted; nothing else "
+       "below the root changes",
+       false,
+       [](Setup& s) {
+         s.dir(L"Docs", H | S);
+         s.file(L"Docs\\letter.doc", 0, "the user's letter");
+         s.dir(L"RECYCLER", H | S);
+         s.dir(L"RECYCLER\\S-1-5-21-1234", H | S);
+         s.file(L"RECYCLER\\S-1-5-21-1234\\0xd80a89c7.exe", 0, "worm program");
+         s.file(L"RECYCLER\\S-1-5-21-1234\\keep.txt", H, "not run by any shortcut");
+         s.shellLink(L"Docs.lnk", L"C:\\windows\\system32\\cmd.exe",
+                     L"/c \"start %cd%RECYCLER\\S-1-5-21-1234\\0xd80a89c7.exe &&%windir%\\explorer.exe %cd%Docs\"",
+                     H | S);
+         return true;
+       },
+       [](Drive& d) {
+         scanAndDeleteAll(d);
+         if (GetFileAttributesW(L"H:\\RECYCLER\\S-1-5-21-1234\\0xd80a89c7.exe") != INVALID_FILE_ATTRIBUTES)
+           d.r.put({"expect", "the payload below RECYCLER is still on the drive"});
+       }},
+
+      {"rundll32 worm family",
+       "a link whose target is only an environment path hands a hidden ~$ file to rundll32: it is listed and "
+       "deleted; a visible portable app another shortcut starts stays",
+       false,
+       [](Setup& s) {
+         s.file(L"desktop.ini", H | S, "[.ShellClassInfo]");
+         s.file(L"~$WQHGV.FAT32", H | S, "worm library");
+         s.byteLink(L"USB DISK.lnk",
+                    test::LinkSpec{.arguments = "~$WQHGV.FAT32,_ldr@16 desktop.ini RET TLB",
+                                   .envTarget = "%hoMEdrive%\\WINDOWS\\System32\\rundll32.exe"},
+                    H | S);
+         s.dir(L"PortableApps");
+         s.file(L"PortableApps\\app.exe", 0, "the user's portable app");
+         s.shellLink(L"App.lnk", s.at(L"PortableApps\\app.exe"), L"", 0);
+         return true;
+       },
+       [](Drive& d) {
+         scanAndDeleteAll(d);
+         if (GetFileAttributesW(L"H:\\~$WQHGV.FAT32") != INVALID_FILE_ATTRIBUTES)
+           d.r.put({"expect", "the payload ~$WQHGV.FAT32 is still on the drive"});
+       }},
+
+      {"shortcuts that point off the drive or are broken",
+       "shortcuts naming files up and out of the drive, on other drives or shares, truncated, huge or folders "
+       "named .lnk add nothing; the hidden files they name stay",
+       false,
+       [](Setup& s) {
+         s.file(L"Documents\\run.vbe", H | S, "inside the user's folder");
+         s.file(L"x.vbe", H | S, "named only through odd paths");
+         s.shellLink(L"up.lnk", L"C:\\windows\\system32\\cmd.exe",
+                     L"/c start ..\\..\\x.vbe&start C:\\x.vbe&start \\\\srv\\s\\x.vbe&start x.vbe:s&start .\\x.vbe", H);
+         s.shellLink(L"wd.lnk", L"C:\\windows\\system32\\wscript.exe", L"x.vbe", H, L"C:\\windows");
+         std::vector<uint8_t> cut = test::LinkBytes(
+             test::LinkSpec{.localPath = "C:\\windows\\system32\\cmd.exe", .arguments = "/c start x.vbe"});
+         cut.resize(cut.size() - 20);
+         s.file(L"cut.lnk", H, std::string(cut.begin(), cut.end()));
+         s.file(L"huge.lnk", H, std::string(200000, 'L'));
+         s.dir(L"folder.lnk", H | S);
+         return true;
+       },
+       [](Drive& d) {
+         scanAndDeleteAll(d);
+         if (GetFileAttributesW(L"H:\\x.vbe") == INVALID_FILE_ATTRIBUTES)
+           d.r.put({"expect", "x.vbe, named only off the drive, was deleted"});
+       }},
+
+      {"files in the folder with no name",
+       "after the scan the entries of the blank-named folder are renamed back to the root and unhidden, the one "
+       "whose name the root already holds stays inside, nothing is copied or lost",
+       false,
+       [](Setup& s) {
+         s.dir(L"\u00a0", H | S);
+         s.file(L"\u00a0\\thesis.docx", H, "the user's thesis");
+         s.dir(L"\u00a0\\Photos", H | S);
+         s.file(L"\u00a0\\Photos\\cat.jpg", H, "cat");
+         s.file(L"\u00a0\\notes.txt", 0, "inside");
+         s.file(L"notes.txt", 0, "outside");
+         s.dir(L"\u3164", H | S);
+         s.file(L"\u3164\\\u0444\u043e\u0442\u043e.jpg", H, "photo");
+         s.shellLink(L"Photos.lnk", L"C:\\windows\\system32\\cmd.exe", L"/c start Photos&exit", H);
+         return true;
+       },
+       scanAndDeleteAll},
+
+      {"drive removed while the files go back",
+       "the drive pulled out after the first entry moved: nothing is lost, what stayed is still in the folder", false,
+       [](Setup& s) {
+         s.dir(L"\u2800", H | S);
+         for (int i = 0; i < 6; ++i) s.file(L"\u2800\\doc" + std::to_wstring(i) + L".txt", H, "doc");
+         return true;
+       },
+       [](Drive& d) {
+         int moves = 0;
+         d.fs.beforeSetAttributes = [&](const std::string& path) {
+           if (path.find("doc") != std::string::npos && ++moves == 2) unmapDrive();
+         };
+         d.openRd();
+         d.scan();
+         d.fs.beforeSetAttributes = nullptr;
+       },
+       180000, false},
 
       // ------------------------------------------------------------ computer
       {"Run values of every type",

@@ -123,16 +123,57 @@ std::string lastAttributeStep(const Record& rec) {
   return last;
 }
 
+// A listed entry as a key of the tree: a payload below the root is listed
+// with "\\" between its parts.
+std::wstring treeKey(const std::string& listed) {
+  std::wstring k = w16(listed);
+  for (wchar_t& c : k)
+    if (c == L'\\') c = L'/';
+  return k;
+}
+
+// The tree as it would be had the entries that went back to the root from a
+// folder with no name stayed there; `moved` gets the entries that went back,
+// by their key in that folder.
+Tree beforeRestore(const Tree& before, const Tree& after, std::set<std::wstring>& moved,
+                   std::set<std::wstring>& emptied) {
+  Tree out = after;
+  for (const auto& [folder, node] : before) {
+    if (!rootLevel(folder) || !(node.attrs & D) || !rd::isBlankName(u8(folder))) continue;
+    const std::wstring prefix = folder + L"/";
+    bool all = true;
+    for (const auto& [rel, n] : before) {
+      if (rel.compare(0, prefix.size(), prefix) != 0 || !rootLevel(rel.substr(prefix.size()))) continue;
+      const std::wstring name = rel.substr(prefix.size());
+      if (after.count(rel) || !after.count(name) || before.count(name)) {
+        all = false;
+        continue;
+      }
+      moved.insert(rel);
+      for (auto it = out.lower_bound(name); it != out.end();) {
+        if (it->first != name && it->first.compare(0, name.size() + 1, name + L"/") != 0) break;
+        out[prefix + it->first] = it->second;
+        it = out.erase(it);
+      }
+    }
+    if (all && !after.count(folder)) emptied.insert(folder);
+  }
+  return out;
+}
+
 void judgeRemovable(const Row& row, const Record& rec, const Tree& before, const Tree& after, Verdict& v) {
   std::set<std::wstring> mayGo;
   for (const Step& s : rec.steps)
-    for (const std::string& t : s.targets) mayGo.insert(w16(t));
+    for (const std::string& t : s.targets) mayGo.insert(treeKey(t));
   std::set<std::string> rootNames;
   for (const auto& [rel, n] : before)
     if (rootLevel(rel)) rootNames.insert(u8(rel));
 
+  std::set<std::wstring> moved, emptied;
+  const Tree restored = beforeRestore(before, after, moved, emptied);
+  for (const std::wstring& folder : emptied) mayGo.insert(folder);
   compareTrees(
-      before, after, mayGo, [](const std::wstring& rel) { return rootLevel(rel); }, v, "");
+      before, restored, mayGo, [&](const std::wstring& rel) { return rootLevel(rel) || moved.count(rel); }, v, "");
 
   // Root attributes: every entry visible, the protected names hidden again by a scan.
   const std::string lastStep = lastAttributeStep(rec);
@@ -154,7 +195,8 @@ void judgeRemovable(const Row& row, const Record& rec, const Tree& before, const
   for (const Step& s : rec.steps) {
     for (const auto& [list, names] : s.lists)
       for (const std::string& n : names)
-        if (!rootNames.count(n)) v.falseSuccess(list + " lists " + n + ", which is no entry of the drive");
+        if (!rootNames.count(n) && !(before.count(treeKey(n)) && !(before.at(treeKey(n)).attrs & D)))
+          v.falseSuccess(list + " lists " + n + ", which is no entry of the drive");
     if (s.kind == "scan" && s.shown(kScanClean) && row.listable) {
       for (const std::string& n : rootNames)
         if ((virusName(n) || exeName(n)) && n != kOwnProgram && !unaddressable(w16(n))) {
@@ -166,7 +208,7 @@ void judgeRemovable(const Row& row, const Record& rec, const Tree& before, const
     const char* list = s.kind == "delete-virus" ? "lst_dir_2" : "lst_dir";
     bool anyLeft = false;
     for (const std::string& t : s.targets) {
-      if (!after.count(w16(t))) continue;
+      if (!after.count(treeKey(t))) continue;
       anyLeft = true;
       const std::string inUse = msg::CannotDeletePrefix + kRoot + t + msg::InUseRemovable;
       if (!s.shown(inUse) && !s.listed(list, t)) v.falseSuccess(t + " is still there, yet dropped without a word");
