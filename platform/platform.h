@@ -19,7 +19,8 @@ constexpr uint32_t Volume = 8;
 constexpr uint32_t Directory = 16;
 constexpr uint32_t Archive = 32;
 constexpr uint32_t Normal = 128;
-constexpr uint32_t AllEntries = 63;  // every file and folder, hidden and system ones too
+constexpr uint32_t ReparsePoint = 1024;  // a link or junction to somewhere else
+constexpr uint32_t AllEntries = 63;      // every file and folder, hidden and system ones too
 }  // namespace attr
 
 // One directory listing, asked for one bare name at a time. A listing that
@@ -54,6 +55,16 @@ class FileSystem {
   // a name holding a path separator (a foreign file system can have one),
   // which joined to the folder would address another entry.
   virtual std::unique_ptr<DirListing> list(const std::string& pattern, uint32_t mask) = 0;
+  // The file's first bytes, at most maxBytes; nullopt when it cannot be opened
+  // or read, is a folder, a device or a link elsewhere, or is larger than
+  // maxBytes (a planted huge file is never read whole). Reading changes
+  // nothing, so a file system that cannot read reads nothing.
+  virtual std::optional<std::vector<uint8_t>> readFile(const std::string& /*path*/, size_t /*maxBytes*/) {
+    return std::nullopt;
+  }
+  // Renames an entry (file or folder) to another name on the same volume;
+  // never replaces an existing entry, never copies. False when it did not move.
+  virtual bool moveNoReplace(const std::string& /*from*/, const std::string& /*to*/) { return false; }
 };
 
 using HKey = uintptr_t;  // 0: no key

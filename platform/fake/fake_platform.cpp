@@ -48,7 +48,7 @@ void FakeFs::addDir(const std::string& path, uint32_t attributes) {
   if (parent.size() > 3 && !findEntry(parent)) addDir(parent);
   addDrive(driveOf(path));
   std::string name = path.substr(path.rfind('\\') + 1);
-  entries_[key(path)] = Entry{name, parent, attributes | attr::Directory, false, nextOrder_++};
+  entries_[key(path)] = Entry{name, parent, attributes | attr::Directory, false, nextOrder_++, {}};
 }
 
 void FakeFs::addFile(const std::string& path, uint32_t attributes) {
@@ -56,10 +56,56 @@ void FakeFs::addFile(const std::string& path, uint32_t attributes) {
   if (parent.size() > 3 && !findEntry(parent)) addDir(parent);
   addDrive(driveOf(path));
   std::string name = path.substr(path.rfind('\\') + 1);
-  entries_[key(path)] = Entry{name, parent, attributes & ~attr::Directory, false, nextOrder_++};
+  entries_[key(path)] = Entry{name, parent, attributes & ~attr::Directory, false, nextOrder_++, {}};
 }
 
 void FakeFs::remove(const std::string& path) { entries_.erase(key(resolve(path))); }
+
+void FakeFs::setBytes(const std::string& path, std::vector<uint8_t> bytes) {
+  if (!findEntry(path)) addFile(path);
+  findEntry(path)->bytes = std::move(bytes);
+}
+
+std::optional<std::vector<uint8_t>> FakeFs::readFile(const std::string& path, size_t maxBytes) {
+  const Entry* e = findEntry(path);
+  if (!e || notReady_.count(driveOf(resolve(path)))) return std::nullopt;
+  if (e->attributes & (attr::Directory | attr::ReparsePoint)) return std::nullopt;
+  if (e->bytes.size() > maxBytes) return std::nullopt;
+  return e->bytes;
+}
+
+bool FakeFs::moveNoReplace(const std::string& from, const std::string& to) {
+  log_.push_back("move " + from + " " + to);
+  const std::string src = resolve(from), dst = resolve(to);
+  const std::string drive = driveOf(src);
+  if (drive != driveOf(dst) || readOnly_.count(drive) || notReady_.count(drive)) return false;
+  Entry* e = findEntry(src);
+  if (!e || e->locked || findEntry(dst)) return false;
+  const std::string parent = parentOf(dst);
+  if (parent.size() > 3 && !findEntry(parent)) return false;
+  const std::string oldKey = key(src), newKey = key(dst);
+  // A folder cannot go into itself.
+  if (newKey.rfind(oldKey + "\\", 0) == 0) return false;
+  std::map<std::string, Entry> moved;
+  for (auto it = entries_.begin(); it != entries_.end();) {
+    if (it->first == oldKey || it->first.rfind(oldKey + "\\", 0) == 0) {
+      Entry entry = it->second;
+      const std::string k = newKey + it->first.substr(oldKey.size());
+      if (it->first == oldKey) {
+        entry.name = dst.substr(dst.rfind('\\') + 1);
+        entry.parent = parent;
+      } else {
+        entry.parent = newKey + entry.parent.substr(oldKey.size());
+      }
+      moved[k] = entry;
+      it = entries_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  entries_.insert(moved.begin(), moved.end());
+  return true;
+}
 
 void FakeFs::lock(const std::string& path, bool locked) {
   if (Entry* e = findEntry(path)) e->locked = locked;
@@ -105,7 +151,7 @@ bool FakeFs::setAttributes(const std::string& path, uint32_t attributes) {
   log_.push_back("setattr " + path + " " + std::to_string(attributes));
   Entry* e = findEntry(path);
   if (!e || readOnly_.count(driveOf(resolve(path))) || notReady_.count(driveOf(resolve(path)))) return false;
-  uint32_t keep = e->attributes & attr::Directory;
+  uint32_t keep = e->attributes & (attr::Directory | attr::ReparsePoint);
   // Normal (128) is stored as no bits, as Windows does.
   uint32_t bits =
       attributes == attr::Normal ? 0 : attributes & (attr::ReadOnly | attr::Hidden | attr::System | attr::Archive);

@@ -28,6 +28,8 @@ class FakeFs : public FileSystem {
   void addFile(const std::string& path, uint32_t attributes = attr::Archive);
   void addDir(const std::string& path, uint32_t attributes = 0);
   void remove(const std::string& path);
+  // The file's contents, for readFile; a file added without them is empty.
+  void setBytes(const std::string& path, std::vector<uint8_t> bytes);
   void lock(const std::string& path, bool locked = true);  // open in another program
   void setReadOnlyMedium(const std::string& root, bool readOnly = true);
   void setDriveReady(const std::string& root, bool ready);
@@ -51,6 +53,10 @@ class FakeFs : public FileSystem {
   std::vector<bool> gone(const std::string& folder, const std::vector<std::string>& names) override;
   bool driveReady(const std::string& root) override;
   std::unique_ptr<DirListing> list(const std::string& pattern, uint32_t mask) override;
+  // Not logged: reading changes nothing.
+  std::optional<std::vector<uint8_t>> readFile(const std::string& path, size_t maxBytes) override;
+  // Logged as "move <from> <to>".
+  bool moveNoReplace(const std::string& from, const std::string& to) override;
 
   int listings = 0;  // how many listings were started
   int lookups = 0;   // exists() calls
@@ -62,6 +68,7 @@ class FakeFs : public FileSystem {
     uint32_t attributes = 0;
     bool locked = false;
     uint64_t order = 0;
+    std::vector<uint8_t> bytes;
   };
   std::string resolve(const std::string& path) const;
   static std::string key(const std::string& path);

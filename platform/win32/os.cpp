@@ -256,6 +256,49 @@ std::unique_ptr<DirListing> Win32Fs::list(const std::string& pattern, uint32_t m
   return std::make_unique<Win32Listing>(toWinPath(pattern), mask);
 }
 
+std::optional<std::vector<uint8_t>> Win32Fs::readFile(const std::string& path, size_t maxBytes) {
+  // The link itself, never what it points to; no backup semantics, so a
+  // folder does not open.
+  HANDLE h = CreateFileW(toWinPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::optional<std::vector<uint8_t>> out;
+  BY_HANDLE_FILE_INFORMATION info;
+  // A pipe, console or other device named like a file could block a read.
+  if (GetFileType(h) == FILE_TYPE_DISK && GetFileInformationByHandle(h, &info) &&
+      !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE))) {
+    const uint64_t size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    if (size <= maxBytes) {
+      // One byte more than allowed tells a file that grew meanwhile.
+      std::vector<uint8_t> bytes(static_cast<size_t>(size) + 1);
+      size_t got = 0;
+      bool ok = true;
+      while (got < bytes.size()) {
+        const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - got, 1 << 20));
+        DWORD read = 0;
+        if (!ReadFile(h, bytes.data() + got, want, &read, nullptr)) {
+          ok = false;
+          break;
+        }
+        if (read == 0) break;
+        got += read;
+      }
+      if (ok && got <= maxBytes) {
+        bytes.resize(got);
+        out = std::move(bytes);
+      }
+    }
+  }
+  CloseHandle(h);
+  return out;
+}
+
+bool Win32Fs::moveNoReplace(const std::string& from, const std::string& to) {
+  // No MOVEFILE_REPLACE_EXISTING and no MOVEFILE_COPY_ALLOWED: an existing
+  // entry stays, and another volume is refused rather than copied.
+  return MoveFileExW(toWinPath(from).c_str(), toWinPath(to).c_str(), 0) != 0;
+}
+
 // ---------------------------------------------------------------- registry
 
 namespace {

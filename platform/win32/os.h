@@ -28,6 +28,8 @@ class Win32Fs : public FileSystem {
   std::vector<bool> gone(const std::string& folder, const std::vector<std::string>& names) override;
   bool driveReady(const std::string& root) override;
   std::unique_ptr<DirListing> list(const std::string& pattern, uint32_t mask) override;
+  std::optional<std::vector<uint8_t>> readFile(const std::string& path, size_t maxBytes) override;
+  bool moveNoReplace(const std::string& from, const std::string& to) override;
 };
 
 class Win32Registry : public Registry {
