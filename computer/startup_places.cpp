@@ -82,6 +82,7 @@ void findInValues(Platform& p, const DropFolders& drops, const RunPlace& place, 
       f.file = file;
       f.place = place;
       f.valueName = v.name;
+      f.data = v.data;
       f.line = FileNameOf(file) + " | " + v.label + " | " + v.data;
       if (!IsProfileRunKey(place)) f.line += " | " + place.label;
       out.push_back(std::move(f));
@@ -189,9 +190,29 @@ bool RunsAsCode(const std::string& path) {
   return false;
 }
 
+namespace {
+
+// Windows shares some keys between the views (Wine the machine's
+// Policies\Explorer\Run): the 32-bit view then shows the very values of the
+// system's view, which are listed once.
+bool seenInTheOtherView(const std::vector<Finding>& found, const Finding& f) {
+  for (const Finding& s : found)
+    if (s.kind == Finding::Kind::Value && s.place.root == f.place.root && s.place.key == f.place.key &&
+        s.place.view != f.place.view && s.valueName == f.valueName && s.data == f.data && s.file == f.file)
+      return true;
+  return false;
+}
+
+}  // namespace
+
 std::vector<Finding> FindWorms(Platform& p, const DropFolders& drops) {
   std::vector<Finding> out;
-  for (const RunPlace& place : RunPlaces(p)) findInValues(p, drops, place, out);
+  for (const RunPlace& place : RunPlaces(p)) {
+    std::vector<Finding> found;
+    findInValues(p, drops, place, found);
+    for (Finding& f : found)
+      if (!seenInTheOtherView(out, f)) out.push_back(std::move(f));
+  }
   findInStartupFolder(p, drops, out);
   return out;
 }

@@ -65,7 +65,7 @@ struct Finding {
   std::string file;  // the worm's file, full path; "" when the line names none
   // Value (and ProfileRun): where the value is and its real name.
   RunPlace place;
-  std::string valueName;
+  std::string valueName, data;
   // Startup: the folder's entry; the same as file unless it is a link.
   std::string entry;
 };

@@ -251,6 +251,20 @@ TEST(ComputerPlaces, OneWindowsViewListsTheMachineKeyOnce) {
   EXPECT_EQ(m.lines(), std::vector<std::string>{"svc.exe | V | " + Temp + "\\svc.exe | HKLM\\" + RunKey});
 }
 
+TEST(ComputerPlaces, AKeySharedByBothViewsIsListedOnce) {
+  Pc m;
+  m.file(Temp + "\\svc.exe");
+  m.value(HKLM, PolicyRun, "V", Temp + "\\svc.exe");
+  m.value(HKLM, "Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run", "V",
+          Temp + "\\svc.exe");  // as a shared key shows in the 32-bit view
+  m.value(HKLM, Run32, "W", Temp + "\\svc.exe");
+  m.scan();
+  EXPECT_EQ(m.lines(), (std::vector<std::string>{
+                           "svc.exe | V | " + Temp + "\\svc.exe | HKLM\\" + PolicyRun + " (64-bit)",
+                           "svc.exe | W | " + Temp + "\\svc.exe | HKLM\\" + RunKey + " (32-bit)",
+                       }));
+}
+
 TEST(ComputerPlaces, ProfileRunLineIsShownOnceWithItsThreeFields) {
   Pc m;
   m.file(Profile + "\\svc.exe");
