@@ -357,6 +357,10 @@ class HookFs : public FileSystem {
   std::unique_ptr<DirListing> list(const std::string& pattern, uint32_t mask) override {
     return real_.list(pattern, mask);
   }
+  std::optional<std::vector<uint8_t>> readFile(const std::string& path, size_t maxBytes) override {
+    return real_.readFile(path, maxBytes);
+  }
+  bool moveNoReplace(const std::string& from, const std::string& to) override { return real_.moveNoReplace(from, to); }
 
  private:
   win32::Win32Fs real_;
