@@ -192,15 +192,16 @@ bool RunsAsCode(const std::string& path) {
 
 namespace {
 
-// Windows shares some keys between the views (Wine the machine's
-// Policies\Explorer\Run): the 32-bit view then shows the very values of the
-// system's view, which are listed once.
-bool seenInTheOtherView(const std::vector<Finding>& found, const Finding& f) {
-  for (const Finding& s : found)
+// A value of the same name and data in both views of a machine's key is
+// one line: Windows shares some keys between the views (Wine the machine's
+// Policies\Explorer\Run), and a worm writing both copies is one entry to
+// the user. It is removed from both.
+Finding* inTheOtherView(std::vector<Finding>& found, const Finding& f) {
+  for (Finding& s : found)
     if (s.kind == Finding::Kind::Value && s.place.root == f.place.root && s.place.key == f.place.key &&
         s.place.view != f.place.view && s.valueName == f.valueName && s.data == f.data && s.file == f.file)
-      return true;
-  return false;
+      return &s;
+  return nullptr;
 }
 
 }  // namespace
@@ -210,8 +211,16 @@ std::vector<Finding> FindWorms(Platform& p, const DropFolders& drops) {
   for (const RunPlace& place : RunPlaces(p)) {
     std::vector<Finding> found;
     findInValues(p, drops, place, found);
-    for (Finding& f : found)
-      if (!seenInTheOtherView(out, f)) out.push_back(std::move(f));
+    for (Finding& f : found) {
+      Finding* twin = inTheOtherView(out, f);
+      if (!twin) {
+        out.push_back(std::move(f));
+        continue;
+      }
+      twin->twins.push_back(f.place);
+      const std::string label = std::string(rootName(f.place.root)) + "\\" + f.place.key + " (64-bit and 32-bit)";
+      twin->line = twin->line.substr(0, twin->line.size() - twin->place.label.size()) + label;
+    }
   }
   findInStartupFolder(p, drops, out);
   return out;

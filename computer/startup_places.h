@@ -66,6 +66,9 @@ struct Finding {
   // Value (and ProfileRun): where the value is and its real name.
   RunPlace place;
   std::string valueName, data;
+  // The same value (name, data) in the other registry view: one line, and
+  // Delete removes it from both.
+  std::vector<RunPlace> twins;
   // Startup: the folder's entry; the same as file unless it is a link.
   std::string entry;
 };

@@ -102,29 +102,34 @@ void RemoveStartupEntry(Platform& p, const Finding& finding) {
     }
     return;
   }
-  HKey key = 0;
-  if (p.reg.openKeyEx(finding.place.root, finding.place.key, kKeySetValue | finding.place.view, &key) !=
-          kErrorSuccess ||
-      key == 0) {
-    if (key != 0) p.reg.closeKey(key);
-    return;
+  std::vector<RunPlace> places{finding.place};
+  places.insert(places.end(), finding.twins.begin(), finding.twins.end());
+  for (const RunPlace& place : places) {
+    HKey key = 0;
+    if (p.reg.openKeyEx(place.root, place.key, kKeySetValue | place.view, &key) != kErrorSuccess || key == 0) {
+      if (key != 0) p.reg.closeKey(key);
+      continue;
+    }
+    p.reg.deleteValue(key, finding.valueName);
+    p.reg.closeKey(key);
   }
-  p.reg.deleteValue(key, finding.valueName);
-  p.reg.closeKey(key);
 }
 
 bool StartupEntryPresent(Platform& p, const Finding& finding) {
   if (finding.kind == Finding::Kind::Startup) return !finding.entry.empty() && p.fs.exists(finding.entry);
-  HKey key = 0;
-  if (p.reg.openKeyEx(finding.place.root, finding.place.key, kKeyQueryValue | finding.place.view, &key) !=
-          kErrorSuccess ||
-      key == 0) {
-    if (key != 0) p.reg.closeKey(key);
-    return false;
+  std::vector<RunPlace> places{finding.place};
+  places.insert(places.end(), finding.twins.begin(), finding.twins.end());
+  for (const RunPlace& place : places) {
+    HKey key = 0;
+    if (p.reg.openKeyEx(place.root, place.key, kKeyQueryValue | place.view, &key) != kErrorSuccess || key == 0) {
+      if (key != 0) p.reg.closeKey(key);
+      continue;
+    }
+    const bool present = p.reg.queryValue(key, finding.valueName).status == kErrorSuccess;
+    p.reg.closeKey(key);
+    if (present) return true;
   }
-  const bool present = p.reg.queryValue(key, finding.valueName).status == kErrorSuccess;
-  p.reg.closeKey(key);
-  return present;
+  return false;
 }
 
 }  // namespace kestrive

@@ -251,18 +251,26 @@ TEST(ComputerPlaces, OneWindowsViewListsTheMachineKeyOnce) {
   EXPECT_EQ(m.lines(), std::vector<std::string>{"svc.exe | V | " + Temp + "\\svc.exe | HKLM\\" + RunKey});
 }
 
-TEST(ComputerPlaces, AKeySharedByBothViewsIsListedOnce) {
+TEST(ComputerPlaces, OneValueInBothViewsIsOneLineRemovedFromBoth) {
   Pc m;
   m.file(Temp + "\\svc.exe");
+  // The same value in each view (or in a key both views share), and one
+  // of another name in the 32-bit view only.
   m.value(HKLM, PolicyRun, "V", Temp + "\\svc.exe");
   m.value(HKLM, "Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run", "V",
-          Temp + "\\svc.exe");  // as a shared key shows in the 32-bit view
+          Temp + "\\svc.exe");
   m.value(HKLM, Run32, "W", Temp + "\\svc.exe");
   m.scan();
   EXPECT_EQ(m.lines(), (std::vector<std::string>{
-                           "svc.exe | V | " + Temp + "\\svc.exe | HKLM\\" + PolicyRun + " (64-bit)",
+                           "svc.exe | V | " + Temp + "\\svc.exe | HKLM\\" + PolicyRun + " (64-bit and 32-bit)",
                            "svc.exe | W | " + Temp + "\\svc.exe | HKLM\\" + RunKey + " (32-bit)",
                        }));
+  m.w().lst_V.items.at(0).marked = true;
+  m.app.click("frm_c", "btn_d");
+  EXPECT_FALSE(m.f.reg.hasValue(HKLM, PolicyRun, "V"));
+  EXPECT_FALSE(m.f.reg.hasValue(
+      HKLM, "Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run", "V"));
+  EXPECT_TRUE(m.f.reg.hasValue(HKLM, Run32, "W"));
 }
 
 TEST(ComputerPlaces, ProfileRunLineIsShownOnceWithItsThreeFields) {
