@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "computer/command_line.h"
+#include "computer/processes.h"
 #include "computer/run_entries.h"
 #include "platform/launch.h"
 #include "platform/shell_link.h"
@@ -46,8 +47,10 @@ std::string resolved(const std::string& text) { return NormalizeWinPath(text); }
 // %USERPROFILE%\todo.txt" opens the user's list, which must stay.
 std::vector<std::string> filesStarted(Platform& p, const DropFolders& drops, const Launch& launch) {
   std::vector<std::string> out;
+  // The tool in our working folder is never a worm's file, wherever that is.
+  const std::string tool = p.env.workingFolder() + "\\" + kToolName;
   auto take = [&](const std::string& path) {
-    if (path.empty() || !drops.holds(path) || !isFile(p, path)) return;
+    if (path.empty() || !drops.holds(path) || SameFilePath(path, tool) || !isFile(p, path)) return;
     for (const std::string& seen : out)
       if (SameFilePath(seen, path)) return;
     out.push_back(path);

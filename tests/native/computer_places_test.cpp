@@ -242,6 +242,16 @@ TEST(ComputerPlaces, StartupEntriesTimesDropFolders) {
   }
 }
 
+TEST(ComputerPlaces, TheToolInADropFolderIsNoWorm) {
+  Pc m;
+  m.f.fs.cwd = Profile;  // Kestrive and the tool copied into the profile folder
+  m.file(Profile + "\\pskill.exe");
+  m.value(HKCU, RunOnce, "V", Profile + "\\pskill.exe");
+  m.value(HKLM, RunKey, "W", "cmd /c " + Profile + "\\pskill.exe");
+  m.scan();
+  EXPECT_TRUE(m.lines().empty());
+}
+
 TEST(ComputerPlaces, OneWindowsViewListsTheMachineKeyOnce) {
   Pc m;
   m.f.env.twoViews = false;
