@@ -532,6 +532,49 @@ TEST(ComputerPlacesDelete, BackDuringTheWaitTouchesNothing) {
   EXPECT_TRUE(m.f.reg.hasValue(HKLM, RunKey, "nfuzbk"));
 }
 
+TEST(ComputerPlacesDelete, ClicksDuringTheWaitLeaveTheMarkedWormsToBeRemoved) {
+  // The worms marked when Delete was confirmed go, once each, whatever the
+  // clicks of the wait do to the list; what the user is told is what is left.
+  for (const char* button : {"btn_scan", "btn_c_r", "btn_c_uma", "btn_d"}) {
+    SCOPED_TRACE(button);
+    VbsPc m;
+    m.scan();
+    m.f.ui.onYield = [&m, button] {
+      m.f.ui.onYield = nullptr;
+      m.app.click("frm_c", button);
+    };
+    EXPECT_EQ(m.deleteAll().back(), kComplete);
+    EXPECT_FALSE(m.f.proc.running(m.worm));
+    EXPECT_TRUE(m.f.proc.running(m.logon));
+    EXPECT_FALSE(m.f.fs.has(m.script));
+    EXPECT_FALSE(m.f.reg.hasValue(HKLM, RunKey, "nfuzbk"));
+    EXPECT_TRUE(m.f.reg.hasValue(HKLM, RunKey, "Logon"));
+  }
+}
+
+TEST(ComputerPlacesDelete, ProfileLinesKeepTheirStepsBesideTheWorms) {
+  VbsPc m;
+  m.file(Profile + "\\svchost.exe");
+  m.value(HKCU, RunKey, "Svc", Profile + "\\svchost.exe");
+  const uint32_t svc = m.f.proc.start(Profile + "\\svchost.exe");
+  m.scan();
+  ASSERT_EQ(m.lines().front(), "svchost.exe | Svc | " + Profile + "\\svchost.exe");
+  const size_t from = m.f.log.size();
+  EXPECT_EQ(m.deleteAll().back(), kComplete);
+  EXPECT_FALSE(m.f.proc.running(svc));
+  EXPECT_FALSE(m.f.fs.has(Profile + "\\svchost.exe"));
+  EXPECT_FALSE(m.f.reg.hasValue(HKCU, RunKey, "Svc"));
+  EXPECT_FALSE(m.f.fs.has(m.script));
+  // The profile executable is asked to end first (lst_P), then the worm's
+  // host, before any file goes.
+  std::vector<std::string> runs;
+  for (size_t i = from; i < m.f.log.size(); ++i)
+    if (m.f.log[i].rfind("run ", 0) == 0) runs.push_back(m.f.log[i]);
+  ASSERT_GE(runs.size(), 2u);
+  EXPECT_NE(runs[0].find(" " + std::to_string(svc) + "\""), std::string::npos) << runs[0];
+  EXPECT_NE(runs[1].find(" " + std::to_string(m.worm) + "\""), std::string::npos) << runs[1];
+}
+
 TEST(ComputerPlacesDelete, ALineNotMadeByTheScanRemovesNothing) {
   VbsPc m;
   m.scan();
