@@ -124,11 +124,17 @@ std::string idListPath(Reader& r, size_t at, size_t end) {
       if (r.bad) return {};
       // The long name sits in the 0xBEEF0004 extension after the short one.
       size_t ext = nameAt + (wide ? (name.size() + 1) * 2 : name.size() + 1);
-      if (ext % 2) ++ext;
-      if (!wide && ext + 8 <= at + size && r.u32(ext + 4) == 0xBEEF0004) {
+      if ((ext - at) % 2) ++ext;  // even from the item's start
+      // Wine writes the same layout as version 3 with no signature.
+      const uint32_t signature = ext + 8 <= at + size ? r.u32(ext + 4) : 1;
+      if (!wide && (signature == 0xBEEF0004 || signature == 0)) {
         const uint16_t extSize = r.u16(ext);
-        const uint16_t version = r.u16(ext + 2);
-        const size_t longAt = ext + (version >= 9 ? 46 : version >= 7 ? 42 : version >= 3 ? 22 : 20);
+        const uint16_t version = signature == 0 ? 3 : r.u16(ext + 2);
+        const size_t longAt = ext + (version >= 9   ? 46
+                                     : version == 8 ? 42
+                                     : version == 7 ? 38
+                                     : version >= 3 ? 20
+                                                    : 18);
         if (ext + extSize <= at + size && longAt < ext + extSize) {
           std::string longName = r.terminated(longAt, ext + extSize, true);
           if (!r.bad && !longName.empty()) name = longName;
@@ -144,7 +150,7 @@ std::string idListPath(Reader& r, size_t at, size_t end) {
   return path;
 }
 
-std::string linkInfoPath(Reader& r, size_t at, size_t size) {
+std::string linkInfoPath(Reader& r, size_t at, size_t size, bool& unicode) {
   const size_t end = at + size;
   const uint32_t headerSize = r.u32(at + 4);
   const uint32_t flags = r.u32(at + 8);
@@ -155,7 +161,7 @@ std::string linkInfoPath(Reader& r, size_t at, size_t size) {
     r.bad = true;
     return {};
   }
-  const bool unicode = headerSize >= 0x24;
+  unicode = headerSize >= 0x24;
   std::string suffix;
   if (unicode && r.u32(at + 32) != 0)
     suffix = r.terminated(at + r.u32(at + 32), end, true);
@@ -201,10 +207,11 @@ std::optional<ShellLink> ParseShellLink(const std::vector<uint8_t>& bytes) {
     at += 2 + size;
   }
   std::string infoTarget;
+  bool infoUnicode = false;
   if (flags & flag::HasLinkInfo) {
     const uint32_t size = r.u32(at);
     if (r.bad || size < 4 || !r.has(at, size)) return std::nullopt;
-    infoTarget = linkInfoPath(r, at, size);
+    infoTarget = linkInfoPath(r, at, size, infoUnicode);
     r.bad = false;
     at += size;
   }
@@ -234,7 +241,16 @@ std::optional<ShellLink> ParseShellLink(const std::vector<uint8_t>& bytes) {
     }
     at += size;
   }
-  link.target = !infoTarget.empty() ? infoTarget : !idTarget.empty() ? idTarget : link.relativePath;
+  // The link info's code-page path loses what the code page cannot spell;
+  // the item id list keeps long names in Unicode.
+  if (!infoTarget.empty() && infoUnicode)
+    link.target = infoTarget;
+  else if (!idTarget.empty())
+    link.target = idTarget;
+  else if (!infoTarget.empty())
+    link.target = infoTarget;
+  else
+    link.target = link.relativePath;
   return link;
 }
 
