@@ -4,12 +4,15 @@
 // worm: the stand-in host installed as the system's wscript.exe.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "computer/command_line.h"
 #include "computer/startup_places.h"
 #include "computer/worm_removal.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/text.h"
 #include "platform/win32/os.h"
+#include "tests/support/link_bytes.h"
 #include "tests/wine/wine_support.h"
 
 using namespace kestrive;
@@ -107,6 +110,38 @@ TEST_F(MachineRunViews, EachViewReadAndRemovedOnItsOwn) {
   EXPECT_FALSE(StartupEntryPresent(p, finding));
   EXPECT_TRUE(names(regview::Wow64_32).empty());
   EXPECT_EQ(names(regview::Native), std::vector<std::string>{utf8(name64)});
+}
+
+TEST(Win32Env, TheRealStartupFolderIsScanned) {
+  Win32Env env;
+  Win32Fs fs;
+  Win32Registry reg;
+  fake::FakePlatform f;
+  Platform p{fs, reg, f.proc, f.ui, f.clock, env, f.host};
+  const std::wstring startup = win32::widen(env.startupFolder()), appdata = win32::widen(env.variable("APPDATA"));
+  ASSERT_FALSE(startup.empty());
+  CreateDirectoryW(startup.c_str(), nullptr);
+  const std::wstring tag = std::to_wstring(GetCurrentProcessId());
+  const std::wstring script = startup + L"\\kestrive-test-" + tag + L".vbs";
+  const std::wstring target = appdata + L"\\kestrive-test-" + tag + L".exe";
+  const std::wstring link = startup + L"\\kestrive-test-" + tag + L".lnk";
+  const std::wstring note = startup + L"\\kestrive-test-" + tag + L".txt";
+  ASSERT_TRUE(writeFileAtOnce(script, "' worm"));
+  ASSERT_TRUE(writeFileAtOnce(target, "program"));
+  ASSERT_TRUE(writeFileAtOnce(note, "a note"));
+  const std::vector<uint8_t> bytes = test::LinkBytes({.localPath = utf8(target), .arguments = "-x"});
+  ASSERT_TRUE(writeFileAtOnce(link, std::string(bytes.begin(), bytes.end())));
+
+  std::vector<std::string> ours;
+  for (const Finding& finding : FindWorms(p, GetDropFolders(p)))
+    if (finding.line.find("kestrive-test-" + utf8(tag)) != std::string::npos) ours.push_back(finding.line);
+  for (const std::wstring& path : {script, target, link, note}) DeleteFileW(path.c_str());
+  std::sort(ours.begin(), ours.end());
+  const std::string name = "kestrive-test-" + utf8(tag);
+  EXPECT_EQ(ours, (std::vector<std::string>{
+                      name + ".exe | " + name + ".lnk | " + utf8(target) + " -x | Startup folder",
+                      name + ".vbs | " + name + ".vbs | " + utf8(script) + " | Startup folder",
+                  }));
 }
 
 TEST(Win32Processes, CommandLineFromTheProcessParameters) {
