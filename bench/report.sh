@@ -2,7 +2,8 @@
 # Runs every benchmark once and writes their figures to docs/performance.md:
 # the Pen Drive Scan against attrib on the same root (bench/scan.sh), the
 # Pen Drive Delete against del on the same names (bench/delete.sh), the
-# Computer window's Run-entry scan (bench/runkey.sh), the processor time of
+# Computer window's Run-entry scan (bench/runkey.sh), its scan of every
+# start-up place (bench/places.sh), the processor time of
 # the waits (bench/cpu.sh), the start-up time (bench/startup.sh) and the
 # size and imports of both kestrive.exe builds. Raw outputs go to
 # bench/out/. Takes a quarter of an hour; a MISS does not fail it.
@@ -33,6 +34,8 @@ echo "== Pen Drive Delete and del (bench/delete.sh)"
 "$root/bench/delete.sh"
 echo "== Run-entry scan (bench/runkey.sh)"
 "$root/bench/runkey.sh"
+echo "== start-up places scan (bench/places.sh)"
+"$root/bench/places.sh"
 echo "== processor time of the waits (bench/cpu.sh)"
 "$root/bench/cpu.sh"
 echo "== start-up (bench/startup.sh)"
@@ -104,6 +107,10 @@ run_ms="$(field runkey.txt 'Run scan:')"
 run_exes="$(field runkey.txt 'executables:')"
 run_values="$(field runkey.txt 'Run values:')"
 run_verdict="$(verdict runkey.txt)$(warned runkey.txt)"
+places_ms="$(field places.txt 'places scan:')"
+places_files="$(field places.txt 'drop-folder files:')"
+places_values="$(field places.txt 'start-up values:')"
+places_verdict="$(verdict places.txt)$(warned places.txt)"
 startup_ms="$(field startup.txt 'start-up:')"
 startup_runs="$(field startup.txt 'runs:')"
 startup_range="$(sed -n 's/^fastest, slowest:[[:space:]]*//p' "$out_dir/startup.txt")"
@@ -155,6 +162,7 @@ ${delete_rows%$'\n'}
 | Delete / del, $delete_last entries | $delete_speed | at most 1 | $delete_speed_verdict |
 | Delete's time per entry, $delete_last entries / $delete_first entries | $delete_ratio (growth per entry: $delete_growth) | at most 1.5 | $delete_ratio_verdict |
 | Run-entry scan, $run_exes executables × $run_values Run values | $run_ms ms | at most 1 s | $run_verdict |
+| Scan of every start-up place, $places_files files in the drop folders × $places_values values | $places_ms ms | at most 0.5 s | $places_verdict |
 | Computer Delete of $cpu_lines marked lines: processor time of kestrive.exe | $cpu_delete ms in $cpu_delete_wall ms ($cpu_delete_pct % of a core) | well under 5 % | $cpu_verdict |
 | Pen Drive window at rest with 32767 listed entries: processor time | $cpu_idle ms in $cpu_idle_wall ms ($cpu_idle_pct % of a core) | | |
 | Start-up to the visible start-up window | $startup_ms ms (fastest, slowest: $startup_range) | | |
@@ -169,6 +177,7 @@ How each figure is measured:
 - **del**: the same names made again on the same root as the scan had left them (normal attributes), then Wine's \`cmd /c del /f /a /q E:\\*\`, timed and checked the same way; $delete_cmd_ms ms of it is starting cmd (the same del on an empty folder).
 - **Processor time** (\`bench/cpu.sh\`): user and system time of the kestrive.exe process, read from the host's \`/proc\` (Wine's GetProcessTimes does not follow another process): across the Computer window's Delete of $cpu_lines marked lines ($cpu_lines files in the profile folder, each named by a Run value; no process to end, so each line waits its one second with the windows responsive), from Yes to the "Delete complete!" box; and over ten seconds of the Pen Drive window left alone after a scan that listed 32767 shortcuts, its timer checking the lists every 10 ms.
 - **Run-entry scan** (\`bench/runkey.sh\`): $run_exes files in the profile folder, $run_values REG_SZ values in HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run (one in ten naming one of the files); time from the click on the Computer window's Scan to its "Done." box, then both lists read back and checked line by line.
+- **Start-up places scan** (\`bench/places.sh\`): $places_files files spread over %APPDATA%, %LOCALAPPDATA%, %TEMP%, the Startup folder and a subfolder of %LOCALAPPDATA%, $places_values REG_SZ values spread over the Run, RunOnce and Policies\\Explorer\\Run keys of HKCU and of HKLM in both views (one in ten starting a file of a drop folder, directly or through wscript, or a document or a program one folder down that must not be listed); time from the click on the Computer window's Scan to its "Done." box, then the list's lines counted.
 - **Start-up** (\`bench/startup.sh\`): time from starting kestrive.exe (pskill.exe beside it, so no question comes first) to its visible start-up window; one warm-up run not counted.
 - **Size and imports**: bytes of build/win32/kestrive.exe (64-bit) and build/win32-i686/kestrive.exe (32-bit) as built; their import tables read with \`x86_64-w64-mingw32-objdump -p\` and \`i686-w64-mingw32-objdump -p\` and compared with the DLLs every Windows carries.
 DOC

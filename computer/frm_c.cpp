@@ -1,7 +1,9 @@
 #include "computer/frm_c.h"
 
 #include "computer/cleaner.h"
+#include "computer/command_line.h"
 #include "computer/processes.h"
+#include "computer/worm_removal.h"
 #include "policy/function.h"
 #include "shell/texts.h"
 
@@ -44,10 +46,29 @@ void FrmC::ListProfileExecutables() {
 
 bool FrmC::ListStartupEntries() {
   lst_V.clear();
+  findings.clear();
   RunValues values;
   for (const std::string& name : ListExecutableNames(p()))
     if (!ScanRunKey(HKCU, kRunKey, name, values)) return false;
+  // A value of the user's Run key already shown for the same file keeps
+  // its one line.
+  auto shown = [this](const Finding& f) {
+    for (const Finding& s : findings)
+      if (s.kind == Finding::Kind::ProfileRun && s.valueName == f.valueName && SameFilePath(s.file, f.file))
+        return true;
+    return false;
+  };
+  for (Finding& f : FindWorms(p(), GetDropFolders(p()))) {
+    if (f.kind == Finding::Kind::Value && IsProfileRunKey(f.place) && shown(f)) continue;
+    if (!lst_V.add(f.line)) break;
+    findings.push_back(std::move(f));
+  }
   return true;
+}
+
+const Finding* FrmC::FindingOf(size_t index) const {
+  if (index >= findings.size() || index >= lst_V.items.size()) return nullptr;
+  return findings[index].line == lst_V.items[index].text ? &findings[index] : nullptr;
 }
 
 bool FrmC::ScanRunKey(uint32_t root, const std::string& path, const std::string& fileName, RunValues& values) {
@@ -79,8 +100,16 @@ bool FrmC::ListMatchingRunValues(uint32_t root, const std::string& path, const s
   }
   p.reg.closeKey(key);
 
-  for (const RunValue& v : values.values)
-    if (NamesFile(v, fileName)) AddRunLine(lst_V, fileName, v);
+  for (const RunValue& v : values.values) {
+    if (!NamesFile(v, fileName) || !AddRunLine(lst_V, fileName, v)) continue;
+    Finding f;
+    f.kind = Finding::Kind::ProfileRun;
+    f.line = lst_V.items.back().text;
+    f.file = ProgramNamed(v.command, fileName);
+    f.place = RunPlaces(p).front();
+    f.valueName = v.name;
+    findings.push_back(std::move(f));
+  }
   return true;
 }
 
@@ -117,6 +146,14 @@ void FrmC::btn_d_Click() {
   if (!MarkedAndConfirmed(lst_V)) return;
   Platform& p = this->p();
 
+  // The marked lines of the other start-up places, taken now: the waits
+  // below let other clicks change the list.
+  WormRemoval worms;
+  for (size_t i = 0; i < lst_V.items.size(); ++i) {
+    const Finding* f = FindingOf(i);
+    if (lst_V.items[i].marked && f && f->kind != Finding::Kind::ProfileRun) worms.marked.push_back(*f);
+  }
+
   // Every listed executable is asked to end first, marked or not.
   std::vector<std::string> running;
   for (const Item& item : lst_P.items) running.push_back(item.text);
@@ -126,11 +163,19 @@ void FrmC::btn_d_Click() {
     if (!folder.empty()) EndProcessByName(p, folder + "\\" + name);
   }
 
+  // A worm that runs writes its files and values back: all its processes
+  // end before anything of it is touched.
+  if (!worms.marked.empty() && (!EndWorms(worms) || !RemoveWorms(worms))) return;
+
   // The waits below let other clicks run: the list is looked up afresh by
   // index each time round, and a line's fields are copied before any wait.
   for (size_t i = 0; i < lst_V.items.size(); ++i) {
     const Item& item = lst_V.items[i];
     if (!item.marked) continue;
+    // Lines of the other places were removed above; a line the scan did
+    // not make and that carries no command of the Run key is no entry.
+    const Finding* made = FindingOf(i);
+    if (made ? made->kind != Finding::Kind::ProfileRun : item.command.empty()) continue;
     const RunLineFields line = FieldsOfRunLine(item);
     const std::string& path = line.target;
 
@@ -155,7 +200,52 @@ void FrmC::btn_d_Click() {
   if (!ListStartupEntries()) return;
   // Without the profile folder the rescan finds nothing whatever is left.
   const bool judged = !GetProfileFolder(p).empty();
-  tell(judged && lst_V.items.empty() ? msg::DeleteComplete : msg::DeleteLeftComputer, MsgKind::Information);
+  const bool back = WormsCameBack(worms);
+  tell(judged && !back && lst_V.items.empty() ? msg::DeleteComplete : msg::DeleteLeftComputer, MsgKind::Information);
+}
+
+bool FrmC::EndWorms(WormRemoval& removal) {
+  Platform& p = this->p();
+  if (!ToolStillThere()) return false;
+  const DropFolders drops = GetDropFolders(p);
+  std::vector<std::string> files;
+  auto addTo = [](std::vector<std::string>& to, const std::string& path) {
+    for (const std::string& f : to)
+      if (SameFilePath(f, path)) return false;
+    to.push_back(path);
+    return true;
+  };
+  // Copies are told by their content, so they are found before any file goes.
+  for (const Finding& f : removal.marked) {
+    if (f.file.empty() || !addTo(files, f.file)) continue;
+    for (const std::string& copy : CopiesOf(p, drops, f.file))
+      if (addTo(files, copy)) removal.copies.push_back(copy);
+  }
+  EndProcessesRunning(p, files);
+  WaitMilliseconds(p, 1000);
+  return loaded();
+}
+
+bool FrmC::RemoveWorms(WormRemoval& removal) {
+  Platform& p = this->p();
+  for (const Finding& f : removal.marked)
+    if (!f.file.empty() && p.fs.exists(f.file)) DeleteWormFile(p, f.file);
+  for (const std::string& copy : removal.copies) DeleteWormFile(p, copy);
+  for (const Finding& f : removal.marked) {
+    RemoveStartupEntry(p, f);
+    RestoreDefaultSettings(p);
+    if (!loaded()) return false;
+  }
+  return true;
+}
+
+bool FrmC::WormsCameBack(const WormRemoval& removal) {
+  Platform& p = this->p();
+  for (const Finding& f : removal.marked)
+    if ((!f.file.empty() && p.fs.exists(f.file)) || StartupEntryPresent(p, f)) return true;
+  for (const std::string& copy : removal.copies)
+    if (p.fs.exists(copy)) return true;
+  return false;
 }
 
 void FrmC::btn_Ed_Click() {
@@ -231,6 +321,7 @@ void FrmC::T2_Timer() {
 
 void FrmC::btn_x_Click() {
   lst_V.clear();
+  findings.clear();
   lst_P.clear();
   shell().returnTo(*this, WindowId::First, true);
 }

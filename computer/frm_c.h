@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "computer/run_entries.h"
+#include "computer/startup_places.h"
 #include "platform/window.h"
 
 namespace kestrive {
@@ -21,7 +22,10 @@ class FrmC : public Window {
   Control& btn_scan = add(Kind::Button, "btn_scan", "Scan", &Framenufgis);
   Control& btn_x = add(Kind::Button, "btn_x", "&Back", &Framenufgis);
   Control& frameM = add(Kind::Frame, "frameM", "Malware:");
-  Control& lst_V = add(Kind::CheckList, "lst_V", {}, &frameM);  // "file | value | data" per Run entry found
+  // "file | value | data" per Run entry found, and a fourth field naming
+  // the place for the other start-up places; each line is made from the
+  // finding of the same index in `findings`.
+  Control& lst_V = add(Kind::CheckList, "lst_V", {}, &frameM);
   Control& btn_c_ma = add(Kind::Button, "btn_c_ma", "Select All", &frameM);
   Control& btn_c_uma = add(Kind::Button, "btn_c_uma", "Deselect All", &frameM);
   Control& btn_c_r = add(Kind::Button, "btn_c_r", "Refresh", &frameM);
@@ -56,9 +60,13 @@ class FrmC : public Window {
 
   // Empties lst_P and fills it with the profile folder's executable names.
   void ListProfileExecutables();
-  // Empties lst_V and fills it with the Run entries naming those names.
-  // False when the window went away while a message was shown.
+  // Empties lst_V and fills it with the Run entries naming those names, then
+  // with the entries of every start-up place that start a file lying in a
+  // drop folder. False when the window went away while a message was shown.
   bool ListStartupEntries();
+  std::vector<Finding> findings;
+  // The finding a line was made from; nullptr for a line the scan did not make.
+  const Finding* FindingOf(size_t index) const;
 
   // The values of one key, read once per scan and matched per name.
   struct RunValues {
@@ -73,6 +81,18 @@ class FrmC : public Window {
   // The tool may be taken away while a Delete waits; without it nothing is
   // ended, and the user is told.
   bool ToolStillThere();
+
+  // Delete for the lines of the other start-up places: every process first,
+  // then files, copies and entries. False when the handler is to stop.
+  struct WormRemoval {
+    std::vector<Finding> marked;
+    std::vector<std::string> copies;
+    bool left = false;
+  };
+  bool EndWorms(WormRemoval& removal);
+  bool RemoveWorms(WormRemoval& removal);
+  // Whatever of the removed ones is there again (the worm wrote it back).
+  bool WormsCameBack(const WormRemoval& removal);
 };
 
 }  // namespace kestrive

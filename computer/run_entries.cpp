@@ -55,9 +55,13 @@ RunLineFields FieldsOfRunLine(const Item& item) {
   // The data is a command line ("C:\x.exe" /s, %USERPROFILE%\x.exe): only
   // the program it starts is the worm's file, and only when it bears the
   // name that was found; any other file it names is left alone.
-  const std::string program = NormalizeWinPath(ExecutableOfCommand(item.command.empty() ? out.data : item.command));
-  if (!program.empty() && equalsNoCase(FileNameOf(program), out.exe)) out.target = program;
+  out.target = ProgramNamed(item.command.empty() ? out.data : item.command, out.exe);
   return out;
+}
+
+std::string ProgramNamed(const std::string& command, const std::string& exe) {
+  const std::string program = NormalizeWinPath(ExecutableOfCommand(command));
+  return !program.empty() && equalsNoCase(FileNameOf(program), exe) ? program : std::string();
 }
 
 }  // namespace kestrive

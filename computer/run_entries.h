@@ -41,6 +41,10 @@ bool NamesFile(const RunValue& value, const std::string& fileName);
 // the real value name and the command kept with it; false when the list is full.
 bool AddRunLine(Control& list, const std::string& fileName, const RunValue& value);
 
+// The program the command starts, normalised, when its file name is exe;
+// "" otherwise: any other file the command names is left alone.
+std::string ProgramNamed(const std::string& command, const std::string& exe);
+
 struct RunLineFields {
   std::string exe, valueName, data;
   // The file the line stands for: the program its Run value starts, when

@@ -100,6 +100,16 @@ constexpr long kErrorAccessDenied = 5;
 constexpr long kErrorInvalidHandle = 6;
 constexpr long kErrorNoMoreItems = 259;
 
+// Registry views, added to the access of openKeyEx. Without one a key is
+// opened in the system's own (64-bit) view; the 32-bit one is the copy that
+// 64-bit Windows keeps for 32-bit programs (HKLM\Software\WOW6432Node).
+namespace regview {
+constexpr uint32_t Native = 0;
+constexpr uint32_t Wow64_32 = 0x0200;  // KEY_WOW64_32KEY
+}  // namespace regview
+// The access a value removal needs (KEY_SET_VALUE).
+constexpr uint32_t kKeySetValue = 0x0002;
+
 // A registry value as read. Texts (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) come
 // back as UTF-8 bytes with the terminating NUL they were stored with; other
 // types as their raw bytes.
@@ -139,6 +149,9 @@ class Processes {
   // line and a window style, and does not wait for it.
   virtual bool run(const std::string& program, const std::string& commandLine, int showStyle) = 0;
   virtual uint32_t currentPid() = 0;
+  // The command line the process was started with, as it holds it; "" when
+  // it cannot be read (the process ended, or runs with rights we lack).
+  virtual std::string commandLineOf(uint32_t pid) = 0;
 };
 
 // Window styles for a started program (SW_SHOWMINNOACTIVE, SW_SHOWMAXIMIZED).
@@ -196,6 +209,12 @@ class Env {
   virtual std::string workingFolder() = 0;  // the current directory, no trailing "\"
   // The text with its %NAME% variables replaced, as Windows does for REG_EXPAND_SZ.
   virtual std::string expand(const std::string& text) = 0;
+  // A variable of our own process's environment ("APPDATA"); "" when unset.
+  virtual std::string variable(const std::string& name) = 0;
+  // The current user's Startup folder, no trailing "\"; "" when unknown.
+  virtual std::string startupFolder() = 0;
+  // The registry keeps a 32-bit view beside the system's own (64-bit Windows).
+  virtual bool twoRegistryViews() = 0;
 };
 
 class Window;

@@ -361,11 +361,24 @@ void FakeRegistry::denyWrites(uint32_t root, bool deny) {
     readOnlyRoots_.erase(root);
 }
 
+namespace {
+
+// The 32-bit view of the machine's Software key is its WOW6432Node copy, as
+// on 64-bit Windows; the user's Software key is shared by both views.
+std::string inView(uint32_t root, const std::string& path, uint32_t access) {
+  const std::string software = "software\\";
+  if (!(access & regview::Wow64_32) || root != HKLM || lower(path).compare(0, software.size(), software) != 0)
+    return path;
+  return path.substr(0, software.size()) + "WOW6432Node\\" + path.substr(software.size());
+}
+
+}  // namespace
+
 long FakeRegistry::openKeyEx(uint32_t root, const std::string& path, uint32_t access, HKey* key) {
   ++keyOpens;
   log_.push_back("RegOpenKeyEx " + std::to_string(root) + " " + path + " " + std::to_string(access));
   *key = 0;
-  std::string k = keyName(root, path);
+  std::string k = keyName(root, inView(root, path, access));
   auto allowance = openExAllowance_.find(k);
   if (allowance != openExAllowance_.end()) {
     if (allowance->second <= 0) return kErrorAccessDenied;
@@ -470,6 +483,7 @@ long FakeRegistry::deleteValue(HKey h, const std::string& name) {
   auto v = std::find_if(key->values.begin(), key->values.end(),
                         [&](const Value& x) { return lower(x.name) == lower(name); });
   if (v == key->values.end()) return kErrorFileNotFound;
+  if (readOnlyRoots_.count(it->second.second)) return kErrorAccessDenied;
   key->values.erase(v);
   return kErrorSuccess;
 }
@@ -488,6 +502,17 @@ uint32_t FakeProcesses::start(const std::string& exe) {
   nextPid_ += 4;
   table.push_back(ProcessInfo{pid, image.substr(image.find_last_of('\\') + 1), image});
   return pid;
+}
+
+uint32_t FakeProcesses::startWith(const std::string& exe, const std::string& commandLine) {
+  uint32_t pid = start(exe);
+  commandLines[pid] = commandLine;
+  return pid;
+}
+
+std::string FakeProcesses::commandLineOf(uint32_t pid) {
+  auto it = commandLines.find(pid);
+  return it != commandLines.end() && running(pid) ? it->second : std::string();
 }
 
 uint32_t FakeProcesses::startUnreadable(const std::string& exe) {
@@ -576,6 +601,13 @@ std::string FakeEnv::expand(const std::string& text) {
     at = close + 1;
   }
   return out + text.substr(std::min(at, text.size()));
+}
+
+std::string FakeEnv::variable(const std::string& name) {
+  std::string upper = name;
+  for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+  auto it = variables.find(upper);
+  return it == variables.end() ? std::string() : it->second;
 }
 
 void RecordingHost::created(Window& w) { events.push_back("create " + w.name()); }

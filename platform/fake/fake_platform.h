@@ -148,6 +148,10 @@ class FakeProcesses : public Processes {
   uint32_t start(const std::string& exe);
   // A process whose image path cannot be read (another user's, say).
   uint32_t startUnreadable(const std::string& exe);
+  // A process of image exe started with this command line (a script host
+  // running a script, say).
+  uint32_t startWith(const std::string& exe, const std::string& commandLine);
+  std::map<uint32_t, std::string> commandLines;  // by pid; "" or absent: cannot be read
   void stop(uint32_t pid);
   bool running(uint32_t pid) const;
   std::vector<ProcessInfo> table;
@@ -160,6 +164,7 @@ class FakeProcesses : public Processes {
   std::vector<ProcessInfo> snapshot() override;
   bool run(const std::string& program, const std::string& commandLine, int showStyle) override;
   uint32_t currentPid() override { return self; }
+  std::string commandLineOf(uint32_t pid) override;
 
  private:
   Log& log_;
@@ -221,13 +226,20 @@ class FakeEnv : public Env {
   // Names are matched ignoring case, as Windows does.
   std::map<std::string, std::string> variables = {{"USERPROFILE", "C:\\Users\\user"},
                                                   {"SYSTEMROOT", "C:\\Windows"},
-                                                  {"APPDATA", "C:\\Users\\user\\AppData\\Roaming"}};
+                                                  {"APPDATA", "C:\\Users\\user\\AppData\\Roaming"},
+                                                  {"LOCALAPPDATA", "C:\\Users\\user\\AppData\\Local"},
+                                                  {"TEMP", "C:\\Users\\user\\AppData\\Local\\Temp"}};
+  std::string startup = "C:\\Users\\user\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Startup";
+  bool twoViews = true;
   bool previousInstance() override { return previous; }
   std::string exeBaseName() override { return exe; }
   std::string profileFolder() override { return profile; }
   std::string systemFolder() override { return system; }
   std::string workingFolder() override { return fs_.cwd; }
   std::string expand(const std::string& text) override;
+  std::string variable(const std::string& name) override;
+  std::string startupFolder() override { return startup; }
+  bool twoRegistryViews() override { return twoViews; }
 
  private:
   FakeFs& fs_;

@@ -54,6 +54,27 @@ HBITMAP pictureForBox(HBITMAP source, SIZE box, SIZE& shown) {
 
 constexpr UINT kCheckFocus = WM_APP + 1;
 
+// A line longer than the list is (a computer cleaner's line ends in the
+// place it comes from) widens the column, so that it can be scrolled to
+// rather than cut off. Only the longest lines by length are measured, so a
+// list of 32,767 names costs no more than one of ten.
+void fitColumn(HWND lv, const std::vector<Item>& items) {
+  size_t longest = 0;
+  for (const Item& item : items) longest = std::max(longest, item.text.size());
+  // As wide as the list leaves beside a vertical scroll bar, shown or not.
+  RECT rc;
+  GetClientRect(lv, &rc);
+  const bool vertical = (GetWindowLongW(lv, GWL_STYLE) & WS_VSCROLL) != 0;
+  int width = rc.right - rc.left - (vertical ? 0 : GetSystemMetrics(SM_CXVSCROLL));
+  const int margin = GetSystemMetrics(SM_CXMENUCHECK) + 4 * GetSystemMetrics(SM_CXEDGE) + 8;
+  int measured = 0;
+  for (const Item& item : items) {
+    if (item.text.size() + 8 < longest || ++measured > 32) continue;
+    width = std::max(width, ListView_GetStringWidth(lv, widen(item.text).c_str()) + margin);
+  }
+  if (ListView_GetColumnWidth(lv, 0) != width) ListView_SetColumnWidth(lv, 0, width);
+}
+
 }  // namespace
 
 Gui::Gui(HINSTANCE instance) : instance_(instance) {}
@@ -335,6 +356,7 @@ void Gui::syncControl(Shown& s, Control& c, int id, Mirror& m) {
         m.listIndex = -2;
       } else {
         ListView_SetItemCountEx(h, static_cast<int>(c.items.size()), LVSICF_NOSCROLL);
+        fitColumn(h, c.items);
         InvalidateRect(h, nullptr, TRUE);
       }
     }

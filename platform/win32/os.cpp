@@ -4,8 +4,10 @@
 
 #include <windows.h>
 
+#include <shlobj.h>
 #include <tlhelp32.h>
 #include <userenv.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <cstring>
@@ -377,10 +379,12 @@ constexpr int kGrowRounds = 16;
 // Windows would otherwise read and write the copies under WOW6432Node that
 // Windows keeps for 32-bit programs (HKLM\Software\...\Explorer\Advanced\Folder,
 // for one), not the keys Windows itself and the 64-bit build use. The flag
-// changes nothing for a 64-bit process nor on 32-bit Windows.
+// changes nothing for a 64-bit process nor on 32-bit Windows. Only a caller
+// that asks for the 32-bit view (the start-up keys of 32-bit programs) gets it.
 long Win32Registry::openKeyEx(uint32_t root, const std::string& path, uint32_t access, HKey* key) {
   HKEY h = nullptr;
-  LSTATUS s = RegOpenKeyExW(rootKey(root), widen(path).c_str(), 0, access | KEY_WOW64_64KEY, &h);
+  const REGSAM view = (access & KEY_WOW64_32KEY) ? 0 : KEY_WOW64_64KEY;
+  LSTATUS s = RegOpenKeyExW(rootKey(root), widen(path).c_str(), 0, access | view, &h);
   return opened(s, h, key);
 }
 
@@ -553,6 +557,116 @@ bool Win32Processes::run(const std::string& program, const std::string& commandL
 
 uint32_t Win32Processes::currentPid() { return GetCurrentProcessId(); }
 
+namespace {
+
+using QueryInformationProcess = LONG(NTAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+
+QueryInformationProcess queryInformationProcess() {
+  static const auto fn = reinterpret_cast<QueryInformationProcess>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+  return fn;
+}
+
+// Reads exactly size bytes of another process's memory.
+bool readExactly(HANDLE h, uintptr_t at, void* out, size_t size) {
+  SIZE_T got = 0;
+  return at != 0 && ReadProcessMemory(h, reinterpret_cast<LPCVOID>(at), out, size, &got) && got == size;
+}
+
+// The command line's UNICODE_STRING in the process parameters: its length
+// in bytes and where its characters lie. The layouts are Windows' own: the
+// parameters' address in the PEB, the command line's place in the
+// parameters, for a 32-bit and a 64-bit process.
+std::string readCommandLine(HANDLE h, uintptr_t peb, bool target32) {
+  const size_t paramsAt = target32 ? 0x10 : 0x20, commandAt = target32 ? 0x40 : 0x70;
+  uintptr_t params = 0, buffer = 0;
+  uint16_t length = 0;
+  if (target32) {
+    uint32_t p32 = 0, b32 = 0;
+    if (!readExactly(h, peb + paramsAt, &p32, sizeof p32)) return {};
+    params = p32;
+    if (!readExactly(h, params + commandAt, &length, sizeof length) ||
+        !readExactly(h, params + commandAt + 4, &b32, sizeof b32))
+      return {};
+    buffer = b32;
+  } else {
+    if (!readExactly(h, peb + paramsAt, &params, sizeof params)) return {};
+    if (!readExactly(h, params + commandAt, &length, sizeof length) ||
+        !readExactly(h, params + commandAt + 8, &buffer, sizeof buffer))
+      return {};
+  }
+  std::wstring text(length / sizeof(wchar_t), L'\0');
+  if (!text.empty() && !readExactly(h, buffer, text.data(), text.size() * sizeof(wchar_t))) return {};
+  return narrow(text);
+}
+
+#if !defined(_WIN64)
+// A 64-bit process seen from a 32-bit one on 64-bit Windows: its 64-bit PEB,
+// through the calls the WOW64 layer offers for that.
+std::string readCommandLine64(HANDLE h) {
+  using Query64 = LONG(NTAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+  using Read64 = LONG(NTAPI*)(HANDLE, ULONG64, PVOID, ULONG64, PULONG64);
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  const auto query =
+      reinterpret_cast<Query64>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtWow64QueryInformationProcess64")));
+  const auto read =
+      reinterpret_cast<Read64>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtWow64ReadVirtualMemory64")));
+  if (!query || !read) return {};
+  struct Basic64 {
+    LONG exitStatus;
+    ULONG pad;
+    ULONG64 peb, affinity;
+    LONG priority;
+    ULONG pad2;
+    ULONG64 pid, parent;
+  } basic{};
+  if (query(h, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0) return {};
+  auto get = [&](ULONG64 at, void* out, ULONG64 size) {
+    ULONG64 got = 0;
+    return at != 0 && read(h, at, out, size, &got) == 0 && got == size;
+  };
+  ULONG64 params = 0, buffer = 0;
+  uint16_t length = 0;
+  if (!get(basic.peb + 0x20, &params, 8) || !get(params + 0x70, &length, 2) || !get(params + 0x78, &buffer, 8))
+    return {};
+  std::wstring text(length / sizeof(wchar_t), L'\0');
+  if (!text.empty() && !get(buffer, text.data(), text.size() * sizeof(wchar_t))) return {};
+  return narrow(text);
+}
+#endif
+
+}  // namespace
+
+std::string Win32Processes::commandLineOf(uint32_t pid) {
+  QueryInformationProcess query = queryInformationProcess();
+  if (!query) return {};
+  HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+  if (!h) return {};
+  std::string out;
+  BOOL selfWow64 = FALSE, targetWow64 = FALSE;
+  IsWow64Process(GetCurrentProcess(), &selfWow64);
+  const bool known = IsWow64Process(h, &targetWow64) != 0;
+  constexpr ULONG kProcessWow64Information = 26;
+  if (!known) {
+    // Nothing to go by: the layout to read is unknown.
+  } else if (sizeof(void*) == 8 && targetWow64) {
+    // A 32-bit process seen from a 64-bit one: its own 32-bit PEB.
+    ULONG_PTR peb32 = 0;
+    if (query(h, kProcessWow64Information, &peb32, sizeof peb32, nullptr) == 0) out = readCommandLine(h, peb32, true);
+  } else if (sizeof(void*) == 8 || selfWow64 == targetWow64) {
+    // The same layout as our own.
+    PROCESS_BASIC_INFORMATION basic{};
+    if (query(h, ProcessBasicInformation, &basic, sizeof basic, nullptr) == 0)
+      out = readCommandLine(h, reinterpret_cast<uintptr_t>(basic.PebBaseAddress), sizeof(void*) == 4);
+  } else {
+#if !defined(_WIN64)
+    out = readCommandLine64(h);
+#endif
+  }
+  CloseHandle(h);
+  return out;
+}
+
 // ---------------------------------------------------------------- clock, environment
 
 uint32_t Win32Clock::tickCount() { return GetTickCount(); }
@@ -616,6 +730,40 @@ std::string Win32Env::expand(const std::string& text) {
     out.resize(n);
   }
   return text;
+}
+
+std::string Win32Env::variable(const std::string& name) {
+  const std::wstring wname = widen(name);
+  std::wstring value(256, L'\0');
+  for (int tries = 0; tries < 4; ++tries) {
+    SetLastError(ERROR_SUCCESS);
+    DWORD n = GetEnvironmentVariableW(wname.c_str(), value.data(), static_cast<DWORD>(value.size()));
+    if (n == 0) return {};
+    if (n < value.size()) {
+      value.resize(n);
+      return narrow(value);
+    }
+    value.resize(n);  // n counts the NUL when the buffer was short
+  }
+  return {};
+}
+
+std::string Win32Env::startupFolder() {
+  PWSTR path = nullptr;
+  std::string out;
+  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Startup, KF_FLAG_DONT_VERIFY, nullptr, &path)) && path) {
+    std::wstring folder(path);
+    while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+    out = narrow(folder);
+  }
+  CoTaskMemFree(path);
+  return out;
+}
+
+bool Win32Env::twoRegistryViews() {
+  if (sizeof(void*) == 8) return true;
+  BOOL wow64 = FALSE;
+  return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
 std::string Win32Env::profileFolder() {

@@ -58,6 +58,10 @@ class Win32Processes : public Processes {
   std::vector<ProcessInfo> snapshot() override;
   bool run(const std::string& program, const std::string& commandLine, int showStyle) override;
   uint32_t currentPid() override;
+  // Read from the process parameters in its memory, for 64-bit and WOW64
+  // processes alike, from either build (Wine 8 has no query that hands it
+  // over directly).
+  std::string commandLineOf(uint32_t pid) override;
 };
 
 class Win32Clock : public Clock {
@@ -74,6 +78,9 @@ class Win32Env : public Env {
   std::string systemFolder() override;
   std::string workingFolder() override;
   std::string expand(const std::string& text) override;
+  std::string variable(const std::string& name) override;
+  std::string startupFolder() override;
+  bool twoRegistryViews() override;
 };
 
 }  // namespace kestrive::win32

@@ -130,6 +130,13 @@ void cleanUp(Setup& s) {
   for (const std::wstring& name : s.profileMade) host("rm -rf " + shq(unixPathOf(s.profile)) + "/" + shName(name));
   DeleteFileW((s.work + L"\\keep3.txt").c_str());
   for (const std::wstring& path : s.planted) DeleteFileW(path.c_str());
+  for (const std::wstring& path : s.madeFiles) DeleteFileW(longForm(path).c_str());
+  for (const Setup::PlaceValue& pv : s.placeValues) {
+    HKEY k = nullptr;
+    if (RegOpenKeyExW(pv.root, pv.key.c_str(), 0, KEY_SET_VALUE | pv.view, &k) != ERROR_SUCCESS) continue;
+    RegDeleteValueW(k, pv.name.c_str());
+    RegCloseKey(k);
+  }
   clearRunKey();
 }
 
@@ -198,9 +205,10 @@ void tryRow(size_t index, const Row& row, const std::wstring& profile, Totals& t
   for (const std::string& e : rec.expectations) v.falseSuccess(e);
   for (const std::string& h : harmed) v.lose(h);
 
-  if (row.computer)
+  if (row.computer) {
     judgeComputer(s, rec, cBefore, computerState(s), v);
-  else
+    judgePlaces(s, rec, v);
+  } else
     judgeRemovable(row, rec, before, snapshot(s.folder), v);
 
   totals.lost += v.lost;

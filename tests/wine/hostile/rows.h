@@ -2,6 +2,7 @@
 // Run values, and says what the child does with the real windows.
 #pragma once
 
+#include "tests/support/link_bytes.h"
 #include "tests/wine/hostile/harness.h"
 
 namespace {
@@ -167,6 +168,60 @@ struct Setup {
   }
   std::wstring inProfile(const std::wstring& name) const { return profile + L"\\" + name; }
 
+  // The start-up places beyond the user's Run key: files planted as a worm
+  // (a Delete may take them), files and values that must stay as they are,
+  // and every value made there, taken away again at the end.
+  struct PlaceValue {
+    HKEY root;
+    std::wstring key;
+    REGSAM view;
+    std::wstring name, data;
+    bool worm;
+  };
+  std::vector<std::wstring> wormFiles, madeFiles;
+  std::vector<std::pair<std::wstring, std::string>> keptFiles;  // path, content
+  std::vector<PlaceValue> placeValues;
+  void ensureDir(const std::wstring& path) {
+    for (size_t at = path.find(L'\\', 3); at != std::wstring::npos; at = path.find(L'\\', at + 1))
+      CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
+    CreateDirectoryW(path.c_str(), nullptr);
+  }
+  void placeFile(const std::wstring& path, const std::string& content, bool worm) {
+    ensureDir(path.substr(0, path.find_last_of(L'\\')));
+    DeleteFileW(longForm(path).c_str());
+    fileAt(path, 0, content);
+    madeFiles.push_back(path);
+    if (worm)
+      wormFiles.push_back(path);
+    else
+      keptFiles.push_back({path, content});
+  }
+  void placeValue(HKEY root, const std::wstring& key, REGSAM view, const std::wstring& name, const std::wstring& data,
+                  bool worm) {
+    HKEY k = nullptr;
+    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &k, nullptr) != ERROR_SUCCESS)
+      return fail("cannot make the key " + u8(key));
+    RegSetValueExW(k, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                   static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(k);
+    placeValues.push_back({root, key, view, name, data, worm});
+  }
+  // The stand-in script host, as wscript.exe in a folder of the row, running the script.
+  void runHost(const std::wstring& dir, const std::wstring& script, bool decoy) {
+    ensureDir(dir);
+    const std::wstring exe = dir + L"\\wscript.exe";
+    if (!CopyFileW((work + L"\\scripthost.exe").c_str(), exe.c_str(), FALSE)) return fail("cannot copy the host");
+    std::wstring cmd = L"\"" + exe + L"\" //B \"" + script + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+      return fail("cannot start the host");
+    CloseHandle(pi.hThread);
+    processes.push_back(pi.hProcess);
+    if (decoy) decoys.push_back(pi.hProcess);
+  }
+
   Values values;
   void value(const std::wstring& name, DWORD type, const std::string& bytes) { values[name] = {type, bytes}; }
   void text(const std::wstring& name, const std::wstring& data, DWORD type = REG_SZ) {
@@ -202,6 +257,14 @@ void scanAndDeleteAll(Drive& d) {
 }
 
 std::wstring repeat(wchar_t c, size_t n) { return std::wstring(n, c); }
+
+// A folder of the process environment, or the user's Startup folder.
+std::wstring envFolder(const char* name) { return w16(win32::Win32Env().variable(name)); }
+std::wstring startupFolder() { return w16(win32::Win32Env().startupFolder()); }
+const wchar_t* const kRunOnceKeyW = L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+const wchar_t* const kPolicyRunKeyW = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run";
+
+std::string bytesOf(const std::vector<uint8_t>& b) { return std::string(b.begin(), b.end()); }
 
 const std::vector<Row>& rows() {
   static const std::vector<Row> table = {
@@ -962,6 +1025,75 @@ const std::vector<Row>& rows() {
          s.text(L"dot", s.inProfile(L"hostile-g.exe."));
          s.text(L"long", s.inProfile(longName));
          return true;
+       },
+       [](Drive& d) {
+         d.openC();
+         d.scanC();
+         d.deleteLines();
+       }},
+
+      {"script worm in every start-up place",
+       "a VBS worm's copies in %TEMP%, %APPDATA% and the Startup folder, its values in HKCU Run and HKLM Run (both "
+       "views) and its running host go; a host running a script of that name elsewhere, the user's own script of "
+       "that name in %LOCALAPPDATA%, a list opened at logon through cmd and a per-user app stay",
+       true,
+       [](Setup& s) {
+         const std::wstring temp = envFolder("TEMP"), roaming = envFolder("APPDATA"), local = envFolder("LOCALAPPDATA"),
+                            startup = startupFolder();
+         if (temp.empty() || roaming.empty() || local.empty() || startup.empty()) return false;
+         const std::string worm = "' worm\r\nWScript.Sleep 100\r\n";
+         const std::wstring script = temp + L"\\hostile-nfuzbk.vbs";
+         for (const std::wstring& dir : {temp, roaming, startup})
+           s.placeFile(dir + L"\\hostile-nfuzbk.vbs", worm, true);
+         s.placeFile(local + L"\\hostile-nfuzbk.vbs", "the user's own script", false);
+         s.placeFile(s.folder + L"\\other\\hostile-nfuzbk.vbs", worm, false);
+         const std::wstring line = L"wscript.exe //B \"" + script + L"\"";
+         s.placeValue(HKEY_CURRENT_USER, kRunKey, 0, L"nfuzbk", line, true);
+         s.placeValue(HKEY_LOCAL_MACHINE, kRunKey, KEY_WOW64_64KEY, L"hostile-nfuzbk", line, true);
+         s.placeValue(HKEY_LOCAL_MACHINE, kRunKey, KEY_WOW64_32KEY, L"hostile-nfuzbk", line, true);
+         s.profileFile(L"hostile-todo.txt", FILE_ATTRIBUTE_ARCHIVE, "the user's list");
+         s.placeValue(HKEY_CURRENT_USER, kRunKey, 0, L"todo", L"cmd /c start %USERPROFILE%\\hostile-todo.txt", false);
+         const std::wstring notes = local + L"\\Programs\\HostileNotes\\notes.exe";
+         s.placeFile(notes, "notes", false);
+         s.placeValue(HKEY_LOCAL_MACHINE, kRunOnceKeyW, KEY_WOW64_64KEY, L"hostile-notes", L"\"" + notes + L"\" --tray",
+                      false);
+         s.runHost(s.folder + L"\\host", script, false);
+         s.runHost(s.folder + L"\\decoyhost", s.folder + L"\\other\\hostile-nfuzbk.vbs", true);
+         return !s.failed;
+       },
+       [](Drive& d) {
+         d.openC();
+         d.scanC();
+         d.deleteLines();
+       }},
+
+      {"odd entries in the start-up places",
+       "a value named with \" | \" starting a program named outside the code page (HKLM RunOnce, 32-bit view), a "
+       "Startup link to an %APPDATA% program and a rundll32 line in the machine's policy Run go, each from its own "
+       "place; a truncated link, a 2 MiB link, a link to Program Files and a folder named like a script stay",
+       true,
+       [](Setup& s) {
+         const std::wstring temp = envFolder("TEMP"), roaming = envFolder("APPDATA"), startup = startupFolder();
+         if (temp.empty() || roaming.empty() || startup.empty()) return false;
+         const std::wstring odd = roaming + L"\\\u043e\u0431\u043d\u043e\u0432\u043b\u0435\u043d\u0438\u0435.exe";
+         s.placeFile(odd, "odd program", true);
+         s.placeValue(HKEY_LOCAL_MACHINE, kRunOnceKeyW, KEY_WOW64_32KEY, L"Upd | ate", L"\"" + odd + L"\" /silent",
+                      true);
+         const std::wstring svc = roaming + L"\\hostile-svc.exe";
+         s.placeFile(svc, "svc program", true);
+         s.placeFile(startup + L"\\hostile-svc.lnk", bytesOf(test::LinkBytes({.localPath = u8(svc)})), true);
+         const std::wstring dll = temp + L"\\hostile-x.dll";
+         s.placeFile(dll, "library", true);
+         s.placeValue(HKEY_LOCAL_MACHINE, kPolicyRunKeyW, KEY_WOW64_64KEY, L"hostile-dll",
+                      L"rundll32.exe " + dll + L",Run", true);
+         std::string link = bytesOf(test::LinkBytes({.localPath = u8(svc), .arguments = "/x"}));
+         s.placeFile(startup + L"\\hostile-broken.lnk", link.substr(0, link.size() / 2), false);
+         s.placeFile(startup + L"\\hostile-huge.lnk", link + std::string(2 << 20, '\0'), false);
+         s.placeFile(startup + L"\\hostile-app.lnk",
+                     bytesOf(test::LinkBytes({.localPath = "C:\\Program Files\\HostileApp\\app.exe"})), false);
+         s.ensureDir(startup + L"\\hostile-folder.vbs");
+         s.undo.push_back("rmdir " + shq(unixPathOf(startup + L"\\hostile-folder.vbs")));
+         return !s.failed;
        },
        [](Drive& d) {
          d.openC();

@@ -297,6 +297,15 @@ std::optional<std::wstring> keyOf(const std::wstring& path, const std::wstring& 
   return prefix + rel;
 }
 
+// A line of a start-up place other than the user's Run key: its fourth
+// field names the key and view, or the Startup folder.
+bool placeOfLine(const std::string& line) {
+  const size_t at = line.rfind(" | ");
+  if (at == std::string::npos) return false;
+  const std::string last = line.substr(at + 3);
+  return last == "Startup folder" || last.rfind("HKCU\\", 0) == 0 || last.rfind("HKLM\\", 0) == 0;
+}
+
 struct ComputerState {
   Tree files;  // "P/" profile, "W/" working folder
   Values values;
@@ -336,8 +345,12 @@ void judgeComputer(const Setup& setup, const Record& rec, const ComputerState& b
     return lstrcmpiW(leaf.c_str(), file.c_str()) == 0 ? program : std::wstring();
   };
   for (const Step& s : rec.steps) {
+    // The files a row planted as a worm, wherever they lie, may go with its lines.
+    if (s.kind == "c-delete")
+      for (const std::wstring& f : setup.wormFiles) allowPath(f);
     if (s.kind == "c-delete")
       for (const std::string& line : s.targets) {
+        if (placeOfLine(line)) continue;  // judged by judgePlaces
         std::vector<std::wstring> names = valuesOfLine(line, before.values);
         if (names.empty()) v.falseSuccess("the line " + line + " stands for no Run value");
         for (const std::wstring& n : names) {
@@ -366,7 +379,7 @@ void judgeComputer(const Setup& setup, const Record& rec, const ComputerState& b
     const std::vector<std::string> noLines;
     const std::vector<std::string>& lines = s.lists.count("lst_V") ? s.lists.at("lst_V") : noLines;
     for (const std::string& line : lines)
-      if (valuesOfLine(line, before.values).empty() && s.kind == "c-scan")
+      if (!placeOfLine(line) && valuesOfLine(line, before.values).empty() && s.kind == "c-scan")
         v.falseSuccess("lst_V shows " + line + ", which is no Run value");
     // Every text value naming a listed executable, as stored or expanded, has its line.
     if (s.kind == "c-scan" && s.lists.count("lst_P"))
@@ -385,7 +398,8 @@ void judgeComputer(const Setup& setup, const Record& rec, const ComputerState& b
         }
     if (s.kind == "c-delete" && s.shown(kDeleteComplete)) {
       for (const std::string& line : s.targets)
-        for (const std::wstring& n : valuesOfLine(line, before.values)) {
+        for (const std::wstring& n :
+             placeOfLine(line) ? std::vector<std::wstring>() : valuesOfLine(line, before.values)) {
           if (after.values.count(n)) v.falseSuccess("Delete complete! while Run value " + u8(n) + " is still there");
           std::wstring program = programOfLine(line, n);
           auto k = keyIn(program);
@@ -406,6 +420,60 @@ void judgeComputer(const Setup& setup, const Record& rec, const ComputerState& b
       }
       if (anyLeft && s.shown(kDeleteComplete)) v.falseSuccess("Delete complete! while a marked file is still there");
     }
+  }
+}
+
+// The places beyond the profile folder and the user's Run key: what must
+// stay stays, and Delete complete! only when every planted worm is gone.
+std::optional<std::wstring> placeData(const Setup::PlaceValue& pv) {
+  HKEY k = nullptr;
+  if (RegOpenKeyExW(pv.root, pv.key.c_str(), 0, KEY_QUERY_VALUE | pv.view, &k) != ERROR_SUCCESS) return std::nullopt;
+  wchar_t data[4096];
+  DWORD size = sizeof data, type = 0;
+  const LSTATUS st = RegQueryValueExW(k, pv.name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+  RegCloseKey(k);
+  if (st != ERROR_SUCCESS) return std::nullopt;
+  std::wstring out(data, size / sizeof(wchar_t));
+  out.resize(wcsnlen(out.c_str(), out.size()));
+  return out;
+}
+
+std::optional<std::string> contentOf(const std::wstring& path) {
+  HANDLE h = CreateFileW(longForm(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string out;
+  char buf[65536];
+  DWORD got = 0;
+  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
+  CloseHandle(h);
+  return out;
+}
+
+void judgePlaces(const Setup& setup, const Record& rec, Verdict& v) {
+  for (const auto& [path, content] : setup.keptFiles) {
+    const std::optional<std::string> now = contentOf(path);
+    if (!now)
+      v.lose(u8(path) + " is gone");
+    else if (*now != content)
+      v.lose(u8(path) + " changed its content");
+  }
+  for (const Setup::PlaceValue& pv : setup.placeValues) {
+    if (pv.worm) continue;
+    const std::optional<std::wstring> now = placeData(pv);
+    if (!now)
+      v.lose("value " + u8(pv.name) + " of " + u8(pv.key) + " is gone");
+    else if (*now != pv.data)
+      v.lose("value " + u8(pv.name) + " of " + u8(pv.key) + " changed");
+  }
+  for (const Step& s : rec.steps) {
+    if (s.kind != "c-delete" || !s.shown(kDeleteComplete)) continue;
+    for (const std::wstring& f : setup.wormFiles)
+      if (GetFileAttributesW(longForm(f).c_str()) != INVALID_FILE_ATTRIBUTES)
+        v.falseSuccess("Delete complete! while " + u8(f) + " is still there");
+    for (const Setup::PlaceValue& pv : setup.placeValues)
+      if (pv.worm && placeData(pv))
+        v.falseSuccess("Delete complete! while value " + u8(pv.name) + " of " + u8(pv.key) + " is still there");
   }
 }
 

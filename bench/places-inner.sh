@@ -1,0 +1,139 @@
+# The start-up places scan benchmark, inside tools/wine-env.sh (see
+# bench/places.sh): F files over the drop folders and V text values over
+# every start-up key, one value in ten starting a file of a drop folder.
+# Times the Computer window's Scan, from the click to its "Done." box, and
+# checks that it listed one line per such value.
+#
+#   places-inner.sh <files> <values> <rounds>
+set -euo pipefail
+files="${1:-1000}"
+values="${2:-1000}"
+rounds="${3:-1}"
+source "$SOURCE_DIR/bench/lib.sh"
+bench_inner places
+
+app="$(work_folder tool bench)"
+user="$(whoami)"
+profile="C:\\users\\$user"
+profile_host="$WINEPREFIX/drive_c/users/$user"
+# Each drop folder, and a subfolder of it that is none, host path and Windows path.
+# %TEMP% and the Startup folder as this Wine has them (C:\users\<user>\Temp, ...\StartUp).
+temp="$("$WINE" cmd /c echo %TEMP% | tr -d '\r' | sed 's/ *$//')"
+temp_rel="${temp#"$profile\\"}"
+startup_name=Startup
+[ -d "$profile_host/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/StartUp" ] && startup_name=StartUp
+folders_host=("AppData/Roaming" "AppData/Local" "${temp_rel//\\//}"
+  "AppData/Roaming/Microsoft/Windows/Start Menu/Programs/$startup_name" "AppData/Local/Programs/Bench")
+folders_win=("AppData\\Roaming" "AppData\\Local" "$temp_rel"
+  "AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\$startup_name" "AppData\\Local\\Programs\\Bench")
+keys=('HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run'
+  'HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\RunOnce'
+  'HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Policies\Explorer\Run'
+  'HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Run'
+  'HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\RunOnce'
+  'HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Policies\Explorer\Run'
+  'HKEY_LOCAL_MACHINE\Software\WOW6432Node\Microsoft\Windows\CurrentVersion\Run'
+  'HKEY_LOCAL_MACHINE\Software\WOW6432Node\Microsoft\Windows\CurrentVersion\RunOnce'
+  'HKEY_LOCAL_MACHINE\Software\WOW6432Node\Microsoft\Windows\CurrentVersion\Policies\Explorer\Run')
+bench_list="$profile_host/kestrive-bench-places"
+cleanup() {
+  for k in "${keys[@]}"; do "$WINE" reg delete "$k" /va /f >/dev/null 2>&1 || true; done
+  [ -f "$bench_list" ] && xargs -d '\n' rm -f <"$bench_list" || true
+  rm -f "$bench_list"
+  rm -rf "$E2E_ROOT/bench"
+}
+trap cleanup EXIT
+
+# ---- the files: names no other name contains; programs, scripts in %TEMP%,
+# and in the Startup folder documents, so that only the values list files.
+file_of() { # index -> "folder-index name"
+  local f=$(( $1 % ${#folders_host[@]} ))
+  local ext=exe
+  case "$f" in 2) ext=vbs ;; 3) ext=txt ;; esac
+  echo "$f bench$(printf '%05d' "$1").$ext"
+}
+: >"$bench_list"
+for (( i = 0; i < files; i++ )); do
+  read -r f name <<<"$(file_of "$i")"
+  mkdir -p "$profile_host/${folders_host[$f]}"
+  echo "$profile_host/${folders_host[$f]}/$name" >>"$bench_list"
+done
+xargs -d '\n' touch <"$bench_list"
+
+for k in "${keys[@]}"; do "$WINE" reg delete "$k" /va /f >/dev/null 2>&1 || true; done
+reg_file="$WINEPREFIX/drive_c/kestrive-bench.reg"
+expected=0
+{
+  printf 'REGEDIT4\r\n\r\n'
+  for (( k = 0; k < ${#keys[@]}; k++ )); do
+    printf '[%s]\r\n' "${keys[$k]}"
+    for (( v = k; v < values; v += ${#keys[@]} )); do
+      name="$(printf 'Startup %05d' "$v")"
+      data="\"C:\\Program Files\\Vendor $v\\tray.exe\" /background"
+      if (( v % 10 == 0 && v / 10 < files )); then
+        read -r f file <<<"$(file_of $(( v / 10 )))"
+        path="$profile\\${folders_win[$f]}\\$file"
+        case "$f" in
+          0 | 1) data="\"$path\" -autorun"; expected=$((expected + 1)) ;;
+          2) data="wscript.exe //B \"$path\""; expected=$((expected + 1)) ;;
+          *) data="\"$path\"" ;;  # a document, or a program one folder down: never listed
+        esac
+      fi
+      esc="${data//\\/\\\\}"
+      esc="${esc//\"/\\\"}"
+      printf '"%s"="%s"\r\n' "$name" "$esc"
+    done
+    printf '\r\n'
+  done
+} >"$reg_file"
+"$WINE" reg import 'C:\kestrive-bench.reg' >/dev/null 2>&1
+rm -f "$reg_file"
+
+echo "drop folders: $files files; start-up keys: $values text values, $expected starting a file of a drop folder"
+
+# ---- rounds
+
+warnings=0
+ms_all=()
+for (( r = 1; r <= rounds; r++ )); do
+  out="$(drive <<KAUTO
+launch $app\\kestrive.exe $app
+wait-window frm_first
+click frm_first btn_c
+wait-window frm_c
+sleep 300
+stopwatch start
+click frm_c btn_scan
+wait-box "Done. Virus shortcut detect!" 600
+stopwatch print scan
+box "Done. Virus shortcut detect!" ok
+echo lst_V
+items frm_c lst_V
+menu frm_c f2_Exit
+wait-exit 60
+KAUTO
+)" || { echo "$out"; echo "places: the run through the window failed"; exit 1; }
+  out="$(echo "$out" | tr -d '\r')"
+  ms="$(echo "$out" | sed -n 's/^scan: \([0-9]*\) ms$/\1/p')"
+  [ -n "$ms" ] || { echo "$out"; echo "places: no time printed"; exit 1; }
+  ms_all+=("$ms")
+  mapfile -t lines < <(echo "$out" | sed -n '/^lst_V$/,$p' | sed -n 's/^  //p')
+  printf '== round %s of %s: Scan %s ms   -> lst_V %s lines\n' "$r" "$rounds" "$ms" "${#lines[@]}"
+  if [ "${#lines[@]}" -ne "$expected" ]; then
+    echo "   WARNING: expected $expected lines, one per value starting a file of a drop folder" >&2
+    printf '   %s\n' "${lines[@]}" | grep -v ' | Startup [0-9]* | ' | head -20 >&2 || true
+    warnings=$((warnings + 1))
+  fi
+done
+
+median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+scan="$(median "${ms_all[@]}")"
+verdict=MISS
+[ "$scan" -le 500 ] && verdict=PASS
+
+echo
+echo "drop-folder files:   $files"
+echo "start-up values:     $values (REG_SZ) over ${#keys[@]} keys, $expected starting a file of a drop folder"
+echo "places scan:         $scan ms   (click on Scan to the 'Done.' box; rounds: ${ms_all[*]})"
+echo "target: places scan within 0.5 s: $verdict"
+[ "$warnings" -eq 0 ] || echo "($warnings WARNING(s) above: the list was not what the scan should show)"
