@@ -133,7 +133,7 @@ void cleanUp(Setup& s) {
   for (const std::wstring& path : s.madeFiles) DeleteFileW(longForm(path).c_str());
   for (const Setup::PlaceValue& pv : s.placeValues) {
     HKEY k = nullptr;
-    if (RegOpenKeyExW(pv.root, pv.key.c_str(), 0, KEY_SET_VALUE | pv.view, &k) != ERROR_SUCCESS) continue;
+    if (openPlaceKey(pv.root, pv.key, KEY_SET_VALUE | pv.view, false, &k) != ERROR_SUCCESS) continue;
     RegDeleteValueW(k, pv.name.c_str());
     RegCloseKey(k);
   }

@@ -152,6 +152,22 @@ int host(const std::string& script) {
   return rc;
 }
 
+// Opens (or makes) a key of a row's start-up place. HKEY_CURRENT_USER is
+// reached through a handle of its own: the process-wide one has been seen
+// to go stale in this long-running parent under Wine (error 6), and a row
+// must never read "no such value" only because the key could not be opened.
+LSTATUS openPlaceKey(HKEY root, const std::wstring& key, REGSAM access, bool create, HKEY* out) {
+  HKEY base = root, user = nullptr;
+  if (root == HKEY_CURRENT_USER) {
+    if (LSTATUS e = RegOpenCurrentUser(KEY_ALL_ACCESS, &user); e != ERROR_SUCCESS) return e;
+    base = user;
+  }
+  const LSTATUS e = create ? RegCreateKeyExW(base, key.c_str(), 0, nullptr, 0, access, nullptr, out, nullptr)
+                           : RegOpenKeyExW(base, key.c_str(), 0, access, out);
+  if (user) RegCloseKey(user);
+  return e;
+}
+
 std::string dosdevices() {
   std::string c = unixPathOf(L"C:\\");  // ".../dosdevices/c:/"
   while (!c.empty() && c.back() == '/') c.pop_back();
@@ -247,7 +263,7 @@ const wchar_t* const kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\R
 Values runValues() {
   Values out;
   HKEY k;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_READ, &k) != ERROR_SUCCESS) return out;
+  if (openPlaceKey(HKEY_CURRENT_USER, kRunKey, KEY_READ, false, &k) != ERROR_SUCCESS) return out;
   DWORD maxName = 0, maxData = 0;
   RegQueryInfoKeyW(k, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName, &maxData, nullptr,
                    nullptr);
@@ -266,14 +282,14 @@ Values runValues() {
 
 void clearRunKey() {
   HKEY k;
-  if (RegCreateKeyW(HKEY_CURRENT_USER, kRunKey, &k) != ERROR_SUCCESS) return;
+  if (openPlaceKey(HKEY_CURRENT_USER, kRunKey, KEY_ALL_ACCESS, true, &k) != ERROR_SUCCESS) return;
   for (const auto& [name, v] : runValues()) RegDeleteValueW(k, name.c_str());
   RegCloseKey(k);
 }
 
 void putRunValues(const Values& values) {
   HKEY k;
-  if (RegCreateKeyW(HKEY_CURRENT_USER, kRunKey, &k) != ERROR_SUCCESS) return;
+  if (openPlaceKey(HKEY_CURRENT_USER, kRunKey, KEY_ALL_ACCESS, true, &k) != ERROR_SUCCESS) return;
   for (const auto& [name, v] : values)
     RegSetValueExW(k, name.c_str(), 0, v.first, reinterpret_cast<const BYTE*>(v.second.data()), (DWORD)v.second.size());
   RegCloseKey(k);

@@ -199,8 +199,9 @@ struct Setup {
   void placeValue(HKEY root, const std::wstring& key, REGSAM view, const std::wstring& name, const std::wstring& data,
                   bool worm) {
     HKEY k = nullptr;
-    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &k, nullptr) != ERROR_SUCCESS)
-      return fail("cannot make the key " + u8(key));
+    if (LSTATUS e = openPlaceKey(root, key, KEY_SET_VALUE | view, true, &k); e != ERROR_SUCCESS)
+      return fail("cannot make the key " + std::string(root == HKEY_LOCAL_MACHINE ? "HKLM\\" : "HKCU\\") + u8(key) +
+                  (view == KEY_WOW64_32KEY ? " (32-bit view)" : "") + ", error " + std::to_string(e));
     RegSetValueExW(k, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                    static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(k);

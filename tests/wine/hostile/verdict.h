@@ -427,7 +427,7 @@ void judgeComputer(const Setup& setup, const Record& rec, const ComputerState& b
 // stay stays, and Delete complete! only when every planted worm is gone.
 std::optional<std::wstring> placeData(const Setup::PlaceValue& pv) {
   HKEY k = nullptr;
-  if (RegOpenKeyExW(pv.root, pv.key.c_str(), 0, KEY_QUERY_VALUE | pv.view, &k) != ERROR_SUCCESS) return std::nullopt;
+  if (openPlaceKey(pv.root, pv.key, KEY_QUERY_VALUE | pv.view, false, &k) != ERROR_SUCCESS) return std::nullopt;
   wchar_t data[4096];
   DWORD size = sizeof data, type = 0;
   const LSTATUS st = RegQueryValueExW(k, pv.name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
