@@ -215,10 +215,11 @@ constexpr DWORD kAttrBits =
     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
 constexpr DWORD kFlagBits = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
-std::string readAll(const std::wstring& path) {
+// The file's whole content; nullopt when it cannot be opened.
+std::optional<std::string> contentOf(const std::wstring& path) {
   HANDLE h = CreateFileW(longForm(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                          nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "<unreadable>";
+  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
   std::string out;
   char buf[65536];
   DWORD got = 0;
@@ -226,6 +227,8 @@ std::string readAll(const std::wstring& path) {
   CloseHandle(h);
   return out;
 }
+
+std::string readAll(const std::wstring& path) { return contentOf(path).value_or("<unreadable>"); }
 
 void walk(const std::wstring& folder, const std::wstring& rel, Tree& tree, const std::set<std::wstring>& skip) {
   WIN32_FIND_DATAW d;

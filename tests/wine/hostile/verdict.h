@@ -438,18 +438,6 @@ std::optional<std::wstring> placeData(const Setup::PlaceValue& pv) {
   return out;
 }
 
-std::optional<std::string> contentOf(const std::wstring& path) {
-  HANDLE h = CreateFileW(longForm(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::string out;
-  char buf[65536];
-  DWORD got = 0;
-  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
-  CloseHandle(h);
-  return out;
-}
-
 void judgePlaces(const Setup& setup, const Record& rec, Verdict& v) {
   for (const auto& [path, content] : setup.keptFiles) {
     const std::optional<std::string> now = contentOf(path);
