@@ -1,5 +1,7 @@
 #include "computer/worm_removal.h"
 
+#include <functional>
+
 #include "computer/command_line.h"
 #include "computer/processes.h"
 #include "platform/launch.h"
@@ -19,6 +21,25 @@ std::string hostOf(const std::string& exe) {
   for (const char* host : {"cmd", "wscript", "cscript", "mshta", "rundll32", "regsvr32", "powershell", "pwsh"})
     if (name == host) return name;
   return {};
+}
+
+// Opens the key of the finding's place and of each twin (the same value in
+// the other registry view) with the access asked for, and hands each to fn
+// until fn says true; keys that cannot be opened are passed over.
+bool forEachPlaceKey(Platform& p, const Finding& finding, uint32_t access, const std::function<bool(HKey)>& fn) {
+  std::vector<RunPlace> places{finding.place};
+  places.insert(places.end(), finding.twins.begin(), finding.twins.end());
+  for (const RunPlace& place : places) {
+    HKey key = 0;
+    if (p.reg.openKeyEx(place.root, place.key, access | place.view, &key) != kErrorSuccess || key == 0) {
+      if (key != 0) p.reg.closeKey(key);
+      continue;
+    }
+    const bool done = fn(key);
+    p.reg.closeKey(key);
+    if (done) return true;
+  }
+  return false;
 }
 
 bool anyIs(const std::vector<std::string>& files, const std::string& path) {
@@ -102,34 +123,16 @@ void RemoveStartupEntry(Platform& p, const Finding& finding) {
     }
     return;
   }
-  std::vector<RunPlace> places{finding.place};
-  places.insert(places.end(), finding.twins.begin(), finding.twins.end());
-  for (const RunPlace& place : places) {
-    HKey key = 0;
-    if (p.reg.openKeyEx(place.root, place.key, kKeySetValue | place.view, &key) != kErrorSuccess || key == 0) {
-      if (key != 0) p.reg.closeKey(key);
-      continue;
-    }
+  forEachPlaceKey(p, finding, kKeySetValue, [&](HKey key) {
     p.reg.deleteValue(key, finding.valueName);
-    p.reg.closeKey(key);
-  }
+    return false;
+  });
 }
 
 bool StartupEntryPresent(Platform& p, const Finding& finding) {
   if (finding.kind == Finding::Kind::Startup) return !finding.entry.empty() && p.fs.exists(finding.entry);
-  std::vector<RunPlace> places{finding.place};
-  places.insert(places.end(), finding.twins.begin(), finding.twins.end());
-  for (const RunPlace& place : places) {
-    HKey key = 0;
-    if (p.reg.openKeyEx(place.root, place.key, kKeyQueryValue | place.view, &key) != kErrorSuccess || key == 0) {
-      if (key != 0) p.reg.closeKey(key);
-      continue;
-    }
-    const bool present = p.reg.queryValue(key, finding.valueName).status == kErrorSuccess;
-    p.reg.closeKey(key);
-    if (present) return true;
-  }
-  return false;
+  return forEachPlaceKey(p, finding, kKeyQueryValue,
+                         [&](HKey key) { return p.reg.queryValue(key, finding.valueName).status == kErrorSuccess; });
 }
 
 }  // namespace kestrive
