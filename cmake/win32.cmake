@@ -15,7 +15,6 @@ kestrive_control_ids(${CMAKE_CURRENT_SOURCE_DIR}/platform/win32/resource.h
   ${CMAKE_BINARY_DIR}/generated/platform/win32/control_ids.h)
 
 file(GLOB KESTRIVE_WIN32_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp)
-list(FILTER KESTRIVE_WIN32_SOURCES EXCLUDE REGEX "main\\.cpp$")
 add_library(kestrive_win32 STATIC ${KESTRIVE_WIN32_SOURCES})
 target_compile_definitions(kestrive_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 target_link_libraries(kestrive_win32 PUBLIC kestrive_logic ${KESTRIVE_SYSTEM_LIBS})
@@ -31,7 +30,7 @@ configure_file(platform/win32/kestrive.manifest.in ${CMAKE_BINARY_DIR}/manifest/
 set_source_files_properties(platform/win32/kestrive.rc PROPERTIES
   OBJECT_DEPENDS ${CMAKE_BINARY_DIR}/manifest/kestrive.manifest)
 
-add_executable(kestrive WIN32 platform/win32/main.cpp platform/win32/kestrive.rc)
+add_executable(kestrive WIN32 app/main.cpp platform/win32/kestrive.rc)
 target_include_directories(kestrive PRIVATE ${CMAKE_BINARY_DIR}/manifest ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(kestrive PRIVATE kestrive_win32)
 # Stripped: the product ships without symbols, a third smaller.

@@ -10,9 +10,6 @@
 
 namespace kestrive {
 
-// Looked for in the working directory only.
-inline constexpr const char* kToolName = "pskill.exe";
-
 // The retry of a deletion while the file still exists is bounded: a file in
 // a protected folder, or held by a process of another name, never goes, and
 // the loop must not hang the window. It does not yield, so the bound is

@@ -218,6 +218,8 @@ class Env {
 };
 
 class Window;
+struct Control;
+enum class Event;
 
 // Receives the windows' life events, so a toolkit can mirror them.
 class WindowHost {
@@ -226,6 +228,21 @@ class WindowHost {
   virtual void created(Window&) {}
   virtual void destroyed(Window&) {}
 };
+
+// Where a toolkit sends what the person did to a window it shows.
+class EventSink {
+ public:
+  virtual ~EventSink() = default;
+  // Runs the control's handler unless the window or control takes no input
+  // now; returns whether one ran.
+  virtual bool event(Window& window, Control& control, Event event) = 0;
+  // The close box.
+  virtual void close(Window& window) = 0;
+};
+
+// The process-termination tool the computer cleaner runs, looked for in the
+// working folder.
+inline constexpr const char* kToolName = "pskill.exe";
 
 struct Platform {
   FileSystem& fs;

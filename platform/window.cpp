@@ -73,6 +73,14 @@ WindowId windowIdOf(const std::string& name) {
 
 bool Shell::ask(const std::string& text) { return message(text, MsgKind::Question) == mb::IdYes; }
 
+void Shell::setLoaded(Window& w, bool loaded) {
+  w.loaded_ = loaded;
+  if (loaded) return;
+  w.visible = false;
+  for (Control* c : w.controls_)
+    if (c->kind == Kind::Timer) c->interval = 0;
+}
+
 Window::Window(Shell& shell, WindowId id) : shell_(shell), id_(id), name_(windowName(id)) {}
 
 Control& Window::add(Kind kind, std::string name, std::string caption, Control* parent, std::string tip) {
@@ -114,12 +122,11 @@ const Control& Window::ctl(const std::string& name) const { return const_cast<Wi
 
 bool Window::has(const std::string& name) const { return byName_.count(name) != 0; }
 
-bool Window::fire(const std::string& control, const std::string& event) {
-  Control& c = ctl(control);
-  const char* own = c.kind == Kind::Timer ? "Timer" : "Click";
-  if (event != own || !c.handler) return false;
+bool Window::fire(Control& control, Event event) {
+  const Event own = control.kind == Kind::Timer ? Event::Timer : Event::Click;
+  if (event != own || !control.handler) return false;
   // Copy: the handler may unload this window.
-  auto fn = c.handler;
+  auto fn = control.handler;
   fn();
   return true;
 }

@@ -84,6 +84,10 @@ WindowId windowIdOf(const std::string& name);
 class Window;
 struct Platform;
 
+// What reaches a control's handler: a press (button, check box, menu entry,
+// a drop-down list's choice) or a timer's tick.
+enum class Event { Click, Timer };
+
 // What a window may ask of the application it belongs to: the platform,
 // message boxes, and moves between windows. Windows see no more of it.
 class Shell {
@@ -99,6 +103,10 @@ class Shell {
   // Back, Ok or Cancel of a child: unload or hide it, bring the parent back.
   virtual void returnTo(Window& child, WindowId parent, bool unloadChild) = 0;
   [[noreturn]] virtual void endProcess() = 0;
+
+ protected:
+  // Only the window graph marks a window loaded, or gone with its timers.
+  static void setLoaded(Window& w, bool loaded);
 };
 
 class Window : public std::enable_shared_from_this<Window> {
@@ -128,9 +136,10 @@ class Window : public std::enable_shared_from_this<Window> {
   bool has(const std::string& name) const;
   const std::vector<Control*>& controls() const { return controls_; }
 
-  // Runs the handler of a control's event ("btn_x", "Click"). Returns
-  // whether a handler ran; a control the window does not have throws.
-  bool fire(const std::string& control, const std::string& event);
+  // Runs the handler of one of the window's controls for the event its
+  // kind takes (Timer for a timer, Click for the rest). Returns whether a
+  // handler ran.
+  bool fire(Control& control, Event event);
 
   virtual void Form_Load() {}
   // The close box: runs the window's return step.
@@ -155,7 +164,7 @@ class Window : public std::enable_shared_from_this<Window> {
   bool tell(const std::string& text, MsgKind kind = MsgKind::Information);
 
  private:
-  friend class App;
+  friend class Shell;
   Shell& shell_;
   WindowId id_;
   std::string name_;

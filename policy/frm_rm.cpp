@@ -1,5 +1,7 @@
 #include "policy/frm_rm.h"
 
+#include <stdexcept>
+
 #include "policy/function.h"
 #include "platform/platform.h"
 #include "shell/texts.h"
@@ -19,11 +21,23 @@ void FrmRM::Form_Load() {
   title = windowTitle("Registry Manager | ");
   if (!tell(msg::RunAsAdmin)) return;
   Platform& p = this->p();
-  for (const char* box : kSettingReadOrder) {
-    const Setting& s = settingFor(box);
+  for (SettingBox setting : kSettingReadOrder) {
+    const Setting& s = settingFor(setting);
     bool one = EqualsOne(GetRegValue(p, HKCU, s.readKey, s.readName));
-    ctl(box).value = (one != s.checkedWhenNotOne) ? 1 : 0;
+    box(setting).value = (one != s.checkedWhenNotOne) ? 1 : 0;
   }
+}
+
+Control& FrmRM::box(SettingBox setting) {
+  switch (setting) {
+    case SettingBox::NoRegistryEditor: return chk_NRE;
+    case SettingBox::HideFolderOptions: return chk_HFO;
+    case SettingBox::DisableCmd: return chk_DCMD;
+    case SettingBox::NoTaskManager: return chk_NTM;
+    case SettingBox::ShowHidden: return chk_SHFF;
+    case SettingBox::ShowExtensions: return chk_SE;
+  }
+  throw std::out_of_range("no box for a setting");
 }
 
 void FrmRM::btn_okk_Click() {
@@ -31,7 +45,7 @@ void FrmRM::btn_okk_Click() {
   Platform& p = this->p();
   // Every row is written, changed or not; a refused write costs only itself.
   for (const Setting& s : kSettings) {
-    bool checked = ctl(s.box).value == 1;
+    bool checked = box(s.box).value == 1;
     for (const SettingWrite& w : s.writes) SetDwordValue(p, w.at, checked ? w.checked : w.unchecked);
   }
   p.ui.doEvents();

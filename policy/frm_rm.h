@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/window.h"
+#include "policy/function.h"
 
 namespace kestrive {
 
@@ -12,7 +13,7 @@ class FrmRM : public Window {
   void Form_Unload() override { btn_zx_Click(); }
 
   Control& fme_RM = add(Kind::Frame, "fme_RM", "Registry Manager");
-  // The settings, each as the setting catalogue names its box.
+  // The settings; box() pairs each with its entry of the setting catalogue.
   Control& chk_NRE = add(Kind::Check, "chk_NRE", "No Registry Editor", &fme_RM);
   Control& chk_DCMD = add(Kind::Check, "chk_DCMD", "&Disable CMD", &fme_RM);
   Control& chk_HFO = add(Kind::Check, "chk_HFO", "Hide Folder Options (XP)", &fme_RM);
@@ -27,6 +28,9 @@ class FrmRM : public Window {
   Control& RM_f_exit = add(Kind::MenuEntry, "RM_f_exit", "E&xit", &RM_f_0);
   Control& RM_h = add(Kind::Menu, "RM_h", "&Help");
   Control& RM_h_htraa = add(Kind::MenuEntry, "RM_h_htraa", "&How To 'Run As Administrator'?", &RM_h);
+
+  // The box that shows a setting.
+  Control& box(SettingBox setting);
 
   void btn_okk_Click();
   void btn_zx_Click();

@@ -39,10 +39,10 @@ bool readNumber(const std::string& text, double* out) {
 
 }  // namespace
 
-const Setting& settingFor(const std::string& box) {
+const Setting& settingFor(SettingBox box) {
   for (const Setting& s : kSettings)
     if (box == s.box) return s;
-  throw std::out_of_range("no setting for " + box);
+  throw std::out_of_range("no setting for a box");
 }
 
 bool EqualsOne(const RegRead& value) {

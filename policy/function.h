@@ -64,9 +64,12 @@ struct SettingWrite {
   int32_t unchecked;
 };
 
+// The Registry Manager's boxes, one per setting.
+enum class SettingBox { NoRegistryEditor, HideFolderOptions, DisableCmd, NoTaskManager, ShowHidden, ShowExtensions };
+
 // One check box of the Registry Manager and what it stands for.
 struct Setting {
-  const char* box;  // check box name
+  SettingBox box;
   std::vector<SettingWrite> writes;
   // The HKCU value that shows the box's state.
   const char* readKey;
@@ -76,24 +79,24 @@ struct Setting {
 
 // The catalogue, in the order the Registry Manager applies it.
 inline const std::array<Setting, 6> kSettings{{
-    {"chk_NRE",
+    {SettingBox::NoRegistryEditor,
      {{place::DisableRegistryTools_CU, 1, 0}, {place::DisableRegistryTools_LM, 1, 0}},
      regkey::R2,
      "DisableRegistryTools",
      false},
-    {"chk_HFO",
+    {SettingBox::HideFolderOptions,
      {{place::NoFolderOptions_CU, 1, 0}, {place::NoFolderOptions_LM, 1, 0}},
      regkey::R3,
      "NoFolderOptions",
      false},
-    {"chk_DCMD", {{place::DisableCMD_CU, 1, 0}}, regkey::R1, "DisableCMD", false},
-    {"chk_NTM",
+    {SettingBox::DisableCmd, {{place::DisableCMD_CU, 1, 0}}, regkey::R1, "DisableCMD", false},
+    {SettingBox::NoTaskManager,
      {{place::DisableTaskMgr_CU, 1, 0}, {place::DisableTaskMgr_LM, 1, 0}},
      regkey::R2,
      "DisableTaskMgr",
      false},
     // Hidden is 1 or 0, never 2; CheckedValue is 1 either way.
-    {"chk_SHFF",
+    {SettingBox::ShowHidden,
      {{place::SuperHidden_CU, 0, 1},
       {place::Hidden_CU, 1, 0},
       {place::ShowSuperHidden_CU, 1, 0},
@@ -101,14 +104,15 @@ inline const std::array<Setting, 6> kSettings{{
      regkey::R4,
      "Hidden",
      false},
-    {"chk_SE", {{place::HideFileExt_CU, 0, 1}}, regkey::R4, "HideFileExt", true},
+    {SettingBox::ShowExtensions, {{place::HideFileExt_CU, 0, 1}}, regkey::R4, "HideFileExt", true},
 }};
 
 // The order in which the Registry Manager reads its boxes.
-inline constexpr std::array<const char*, 6> kSettingReadOrder{"chk_DCMD", "chk_NRE",  "chk_HFO",
-                                                              "chk_SE",   "chk_SHFF", "chk_NTM"};
+inline constexpr std::array kSettingReadOrder{SettingBox::DisableCmd,        SettingBox::NoRegistryEditor,
+                                              SettingBox::HideFolderOptions, SettingBox::ShowExtensions,
+                                              SettingBox::ShowHidden,        SettingBox::NoTaskManager};
 
-const Setting& settingFor(const std::string& box);
+const Setting& settingFor(SettingBox box);
 
 struct DefaultWrite {
   RegPlace at;
@@ -118,7 +122,7 @@ struct DefaultWrite {
 // What the cleaner puts back after removing a start-up entry. It differs
 // from the catalogue on purpose: DisableCMD under HKCU only, and
 // HideFileExt under the machine's Folder key.
-inline constexpr std::array<DefaultWrite, 12> kDefaultSettings{{
+inline constexpr auto kDefaultSettings = std::to_array<DefaultWrite>({
     {place::DisableCMD_CU, 0},
     {place::DisableTaskMgr_CU, 0},
     {place::DisableTaskMgr_LM, 0},
@@ -131,7 +135,7 @@ inline constexpr std::array<DefaultWrite, 12> kDefaultSettings{{
     {place::Hidden_CU, 0},
     {place::ShowSuperHidden_CU, 0},
     {place::CheckedValue_LM, 1},
-}};
+});
 
 // A value as read: a number, a text, or nothing usable. A text that is
 // empty counts as nothing usable, as callers cannot tell the two apart.
@@ -167,7 +171,7 @@ RegRead GetRegValue(Platform& p, uint32_t root, const std::string& path, const s
 // Lifts the policy that forbids the command interpreter.
 void EnableCommandPrompt(Platform& p);
 
-// The twelve writes of kDefaultSettings, then one yield to pending events.
+// Every write of kDefaultSettings, then one yield to pending events.
 void RestoreDefaultSettings(Platform& p);
 
 }  // namespace kestrive

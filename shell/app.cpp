@@ -19,7 +19,7 @@ class App::Dispatch {
   App& app_;
 };
 
-App::App(Platform& platform, WindowFactory factory) : p(platform), factory_(std::move(factory)) {}
+App::App(Platform& platform, WindowFactory factory) : p_(platform), factory_(std::move(factory)) {}
 App::~App() = default;
 
 void App::start() {
@@ -40,9 +40,9 @@ Window& App::load(WindowId id) {
   Dispatch d(*this);
   std::shared_ptr<Window> w = factory_(*this, id);
   if (!w || w->id() != id) throw std::logic_error(std::string("no window made for ") + windowName(id));
-  w->loaded_ = true;
+  setLoaded(*w, true);
   loaded_.push_back(w);
-  p.host.created(*w);
+  p_.host.created(*w);
   w->Form_Load();
   return *w;
 }
@@ -52,11 +52,8 @@ void App::unload(Window& window) {
   if (it == loaded_.end()) return;
   std::shared_ptr<Window> keep = *it;
   loaded_.erase(it);
-  keep->loaded_ = false;
-  keep->visible = false;
-  for (Control* c : keep->controls_)
-    if (c->kind == Kind::Timer) c->interval = 0;
-  p.host.destroyed(*keep);
+  setLoaded(*keep, false);
+  p_.host.destroyed(*keep);
   if (depth_ > 0) graveyard_.push_back(std::move(keep));
 }
 
@@ -90,31 +87,38 @@ void App::returnTo(Window& child, WindowId parent, bool unloadChild) {
 }
 
 void App::endProcess() {
-  p.ui.endProcess();
+  p_.ui.endProcess();
   std::terminate();  // a platform whose end returned
 }
 
 int App::message(const std::string& text, MsgKind kind) {
-  return p.ui.messageBox(text, app_name, static_cast<uint32_t>(kind));
+  return p_.ui.messageBox(text, app_name, static_cast<uint32_t>(kind));
 }
 
-bool App::event(const std::string& window, const std::string& control, const std::string& eventName) {
+bool App::event(Window& window, Control& control, Event event) {
   Dispatch d(*this);
-  Window* w = find(window);
-  if (!w) return false;
+  if (!window.loaded()) return false;
   // A disabled control or window takes no clicks, whoever sends them.
-  if (eventName == "Click" && (!w->enabled || !w->ctl(control).enabled)) return false;
-  std::shared_ptr<Window> keep = w->shared_from_this();
-  return keep->fire(control, eventName);
+  if (event == Event::Click && (!window.enabled || !control.enabled)) return false;
+  std::shared_ptr<Window> keep = window.shared_from_this();
+  return keep->fire(control, event);
+}
+
+void App::close(Window& window) {
+  Dispatch d(*this);
+  if (!window.loaded()) return;
+  std::shared_ptr<Window> keep = window.shared_from_this();
+  keep->Form_Unload();
+  if (keep->loaded()) unload(*keep);
+}
+
+bool App::named(const std::string& window, const std::string& control, Event event) {
+  Window* w = find(window);
+  return w && this->event(*w, w->ctl(control), event);
 }
 
 void App::close(const std::string& window) {
-  Dispatch d(*this);
-  Window* w = find(window);
-  if (!w) return;
-  std::shared_ptr<Window> keep = w->shared_from_this();
-  keep->Form_Unload();
-  if (keep->loaded()) unload(*keep);
+  if (Window* w = find(window)) close(*w);
 }
 
 }  // namespace kestrive

@@ -16,12 +16,10 @@ namespace kestrive {
 
 using WindowFactory = std::function<std::shared_ptr<Window>(Shell&, WindowId)>;
 
-class App : public Shell {
+class App : public Shell, public EventSink {
  public:
   App(Platform& platform, WindowFactory factory);
   ~App() override;
-
-  Platform& p;
 
   // Process start: loads the start-up window and shows it.
   void start();
@@ -40,7 +38,7 @@ class App : public Shell {
   void unload(Window& window);
   std::vector<Window*> windows() const;  // loaded ones, in creation order
 
-  Platform& platform() override { return p; }
+  Platform& platform() override { return p_; }
   int message(const std::string& text, MsgKind kind) override;
   void show(Window& w) { w.visible = true; }
   void hide(Window& w) override { w.visible = false; }
@@ -49,17 +47,23 @@ class App : public Shell {
   void returnTo(Window& child, WindowId parent, bool unloadChild) override;
   [[noreturn]] void endProcess() override;
 
-  // Events from a toolkit or a test. A window unloaded by its own handler
-  // stays alive until the outermost event has returned. A window that is
-  // not loaded takes none; a name that is no window's or control's throws.
-  bool click(const std::string& window, const std::string& control) { return event(window, control, "Click"); }
-  bool tick(const std::string& window, const std::string& timer) { return event(window, timer, "Timer"); }
-  bool event(const std::string& window, const std::string& control, const std::string& eventName);
+  // Events from a toolkit. A window unloaded by its own handler stays
+  // alive until the outermost event has returned. A window that is not
+  // loaded takes none, nor does a disabled window or control take a click.
+  bool event(Window& window, Control& control, Event event) override;
   // The close box: the return step, then the window is unloaded whatever it did.
+  void close(Window& window) override;
+
+  // The same by name, for the tests; a name that is no window's or
+  // control's throws, a window that is not loaded takes nothing.
+  bool click(const std::string& window, const std::string& control) { return named(window, control, Event::Click); }
+  bool tick(const std::string& window, const std::string& timer) { return named(window, timer, Event::Timer); }
   void close(const std::string& window);
 
  private:
   class Dispatch;
+  bool named(const std::string& window, const std::string& control, Event event);
+  Platform& p_;
   WindowFactory factory_;
   std::vector<std::shared_ptr<Window>> loaded_;
   std::vector<std::shared_ptr<Window>> graveyard_;

@@ -32,7 +32,7 @@ void FrmFirst::Form_Load() {
     shell().endProcess();
   }
   // Only the working directory counts, never the search path.
-  if (!p().fs.exists("pskill.exe")) {
+  if (!p().fs.exists(kToolName)) {
     if (shell().ask(msg::DownloadQuestion)) p().ui.openUrl(url_download);
     btn_c.enabled = false;
   }

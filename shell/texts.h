@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/platform.h"
 #include "shell/version.h"
 
 namespace kestrive {
@@ -49,7 +50,8 @@ inline const char* const CannotDeletePrefix = "Cannot delete file '";
 inline const char* const InUseRemovable = "' because file is being used.";
 inline const char* const InUseComputer = "' because file is being used. Try again.";
 inline const char* const SafeMode = "Error! Please login in safe mode.";
-inline const char* const ToolMissing = "File 'pskill.exe' not found. Please redownload this program.";
+inline const std::string ToolMissing =
+    std::string("File '") + kToolName + "' not found. Please redownload this program.";
 inline const char* const NoSubkey = "Unable to open a subkey";
 inline const char* const OpenKeyErrorPrefix = "Error RegOpenKeyEx for ";
 }  // namespace msg

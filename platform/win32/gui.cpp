@@ -10,7 +10,6 @@
 
 #include "platform/win32/control_ids.h"
 #include "platform/win32/os.h"
-#include "shell/app.h"
 
 namespace kestrive::win32 {
 
@@ -377,16 +376,17 @@ void Gui::toggleMarks(Shown& s, Control& list, HWND lv, const std::vector<int>& 
   sync();
 }
 
-void Gui::dispatch(Shown& s, const std::string& control, const std::string& event) {
-  if (!app_) return;
-  const std::string window = s.model->name();  // s may be gone once the handler ran
+void Gui::dispatch(Shown& s, Control& control, Event event) {
+  if (!sink_) return;
+  // s may be gone once the handler ran; the window lives on until the event returns.
+  Window& window = *s.model;
   // What the person started shows as work under way until it ends; the
   // timers' ticks are no such thing.
-  const bool work = event != "Timer";
+  const bool work = event != Event::Timer;
   if (work && busy_++ == 0) SetCursor(LoadCursorW(nullptr, IDC_WAIT));
   // Message boxes of this handler belong to this window.
-  asking_.push_back(window);
-  app_->event(window, control, event);
+  asking_.push_back(&window);
+  sink_->event(window, control, event);
   asking_.pop_back();
   if (pumping_ == 0) sync();
   if (work && --busy_ == 0) restoreCursor();
@@ -419,13 +419,13 @@ INT_PTR CALLBACK Gui::dialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 INT_PTR Gui::handle(Shown& s, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CLOSE: {
-      if (app_) app_->close(s.model->name());
+      if (sink_) sink_->close(*s.model);
       sync();
       return TRUE;
     }
     case WM_TIMER: {
       auto it = s.byId.find(static_cast<int>(wp));
-      if (it != s.byId.end()) dispatch(s, it->second->name, "Timer");
+      if (it != s.byId.end()) dispatch(s, *it->second, Event::Timer);
       return TRUE;
     }
     case WM_ACTIVATE:
@@ -450,7 +450,7 @@ INT_PTR Gui::handle(Shown& s, UINT msg, WPARAM wp, LPARAM lp) {
       const int code = HIWORD(wp);
       if (id == IDCANCEL && lp == 0) {
         // Esc: exactly what the window's Back, Cancel or Ok button does.
-        if (const Control* way = s.model->escape) dispatch(s, way->name, "Click");
+        if (Control* way = s.model->escape) dispatch(s, *way, Event::Click);
         return TRUE;
       }
       if (id == IDOK && lp == 0) {
@@ -459,7 +459,7 @@ INT_PTR Gui::handle(Shown& s, UINT msg, WPARAM wp, LPARAM lp) {
         auto focused = s.byId.find(f && IsChild(s.hwnd, f) ? GetDlgCtrlID(f) : 0);
         if (focused != s.byId.end() && focused->second->kind == Kind::Button &&
             (SendMessageW(f, WM_GETDLGCODE, 0, 0) & (DLGC_UNDEFPUSHBUTTON | DLGC_DEFPUSHBUTTON)))
-          dispatch(s, focused->second->name, "Click");
+          dispatch(s, *focused->second, Event::Click);
         return TRUE;
       }
       auto it = s.byId.find(id);
@@ -467,17 +467,17 @@ INT_PTR Gui::handle(Shown& s, UINT msg, WPARAM wp, LPARAM lp) {
       Control& c = *it->second;
       switch (c.kind) {
         case Kind::MenuEntry:
-          if (lp == 0) dispatch(s, c.name, "Click");
+          if (lp == 0) dispatch(s, c, Event::Click);
           return TRUE;
         case Kind::Button:
         case Kind::Label:
-          if (code == BN_CLICKED) dispatch(s, c.name, "Click");
+          if (code == BN_CLICKED) dispatch(s, c, Event::Click);
           return TRUE;
         case Kind::Check:
           if (code == BN_CLICKED) {
             c.value = SendMessageW(reinterpret_cast<HWND>(lp), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
             s.mirrors[&c].value = c.value;
-            dispatch(s, c.name, "Click");
+            dispatch(s, c, Event::Click);
           }
           return TRUE;
         case Kind::Combo:
@@ -485,7 +485,7 @@ INT_PTR Gui::handle(Shown& s, UINT msg, WPARAM wp, LPARAM lp) {
             int sel = static_cast<int>(SendMessageW(reinterpret_cast<HWND>(lp), CB_GETCURSEL, 0, 0));
             c.listIndex = sel;
             s.mirrors[&c].listIndex = sel;
-            dispatch(s, c.name, "Click");
+            dispatch(s, c, Event::Click);
           }
           return TRUE;
         default: return FALSE;
@@ -554,7 +554,7 @@ INT_PTR Gui::handle(Shown& s, UINT msg, WPARAM wp, LPARAM lp) {
 HWND Gui::boxOwner() {
   for (auto it = asking_.rbegin(); it != asking_.rend(); ++it)
     for (auto& [w, s] : shown_)
-      if (w->name() == *it && IsWindowVisible(s.hwnd)) return s.hwnd;
+      if (w == *it && IsWindowVisible(s.hwnd)) return s.hwnd;
   HWND active = GetActiveWindow();
   if (byHwnd(active) && IsWindowVisible(active)) return active;
   for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT))

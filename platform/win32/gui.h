@@ -13,10 +13,6 @@
 #include "platform/platform.h"
 #include "platform/window.h"
 
-namespace kestrive {
-class App;
-}
-
 namespace kestrive::win32 {
 
 class Gui : public Ui, public WindowHost {
@@ -24,7 +20,8 @@ class Gui : public Ui, public WindowHost {
   explicit Gui(HINSTANCE instance);
   // The dialogs still shown go with it: none may call back into a binding that is gone.
   ~Gui() override;
-  void attach(App& app) { app_ = &app; }
+  // Where what the person does goes.
+  void attach(EventSink& sink) { sink_ = &sink; }
 
   void created(Window& w) override;
   void destroyed(Window& w) override;
@@ -75,7 +72,7 @@ class Gui : public Ui, public WindowHost {
   void syncWindow(Shown& s);
   void syncControl(Shown& s, Control& c, int id, Mirror& m);
   void toggleMarks(Shown& s, Control& list, HWND lv, const std::vector<int>& rows);
-  void dispatch(Shown& s, const std::string& control, const std::string& event);
+  void dispatch(Shown& s, Control& control, Event event);
   bool isDialogMessage(MSG& m);
   void pumpMessages();
   void keepFocus(Shown& s, HWND had = nullptr);
@@ -85,14 +82,14 @@ class Gui : public Ui, public WindowHost {
   HWND boxOwner();
 
   HINSTANCE instance_;
-  App* app_ = nullptr;
+  EventSink* sink_ = nullptr;
   std::map<Window*, Shown> shown_;
   int modal_ = 0;
   bool syncing_ = false;
-  int busy_ = 0;                     // handlers of clicks and menu entries under way
-  int pumping_ = 0;                  // while above 0, the pump mirrors the windows once at its end
-  std::vector<std::string> asking_;  // windows whose handlers run, innermost last
-  std::wstring dispText_;            // keeps list texts alive while the list paints them
+  int busy_ = 0;                       // handlers of clicks and menu entries under way
+  int pumping_ = 0;                    // while above 0, the pump mirrors the windows once at its end
+  std::vector<const Window*> asking_;  // windows whose handlers run, innermost last
+  std::wstring dispText_;              // keeps list texts alive while the list paints them
 };
 
 }  // namespace kestrive::win32

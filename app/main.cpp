@@ -2,9 +2,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "app/kestrive.h"
 #include "platform/win32/gui.h"
 #include "platform/win32/os.h"
-#include "app/kestrive.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   INITCOMMONCONTROLSEX icc{};
