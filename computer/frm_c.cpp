@@ -47,9 +47,22 @@ void FrmC::ListProfileExecutables() {
 bool FrmC::ListStartupEntries() {
   lst_V.clear();
   findings.clear();
-  RunValues values;
-  for (const std::string& name : ListExecutableNames(p()))
-    if (!ScanRunKey(HKCU, kRunKey, name, values)) return false;
+  RunKeyScan runKey(p());
+  for (const std::string& name : ListExecutableNames(p())) {
+    // Once for every name: each name is its own look at the key.
+    switch (runKey.look()) {
+      case RunKeyScan::Look::NoSubkey:
+        if (!tell(msg::NoSubkey, MsgKind::Plain)) return false;
+        continue;
+      case RunKeyScan::Look::NotOpened:
+        if (!tell(std::string(msg::OpenKeyErrorPrefix) + kRunKey, MsgKind::Plain)) return false;
+        continue;
+      case RunKeyScan::Look::Read: break;
+    }
+    for (const RunValue& v : runKey.values())
+      if (NamesFile(v, name) && AddRunLine(lst_V, name, v))
+        findings.push_back(ProfileRunFinding(p(), lst_V.items.back().text, name, v));
+  }
   // A value of the user's Run key already shown for the same file keeps
   // its one line.
   auto shown = [this](const Finding& f) {
@@ -69,48 +82,6 @@ bool FrmC::ListStartupEntries() {
 const Finding* FrmC::FindingOf(size_t index) const {
   if (index >= findings.size() || index >= lst_V.items.size()) return nullptr;
   return findings[index].line == lst_V.items[index].text ? &findings[index] : nullptr;
-}
-
-bool FrmC::ScanRunKey(uint32_t root, const std::string& path, const std::string& fileName, RunValues& values) {
-  Platform& p = this->p();
-  HKey key = 0;
-  if (p.reg.openKeyEx(root, path, kRunKeyAccess, &key) != kErrorSuccess || key == 0) {
-    if (key != 0) p.reg.closeKey(key);
-    // Once for every name: each name is its own look at the key.
-    return tell(msg::NoSubkey, MsgKind::Plain);
-  }
-  bool goOn = ListMatchingRunValues(root, path, fileName, values);
-  p.reg.closeKey(key);
-  return goOn;
-}
-
-bool FrmC::ListMatchingRunValues(uint32_t root, const std::string& path, const std::string& fileName,
-                                 RunValues& values) {
-  Platform& p = this->p();
-  HKey key = 0;
-  if (p.reg.openKeyEx(root, path, kRunKeyAccess, &key) != kErrorSuccess || key == 0) {
-    if (key != 0) p.reg.closeKey(key);
-    return tell(msg::OpenKeyErrorPrefix + path, MsgKind::Plain);
-  }
-  // The key does not change during one scan, so its values are read at the
-  // first name and matched against every later one.
-  if (!values.read) {
-    values.read = true;
-    values.values = ReadRunValues(p, key);
-  }
-  p.reg.closeKey(key);
-
-  for (const RunValue& v : values.values) {
-    if (!NamesFile(v, fileName) || !AddRunLine(lst_V, fileName, v)) continue;
-    Finding f;
-    f.kind = Finding::Kind::ProfileRun;
-    f.line = lst_V.items.back().text;
-    f.file = ProgramNamed(v.command, fileName);
-    f.place = RunPlaces(p).front();
-    f.valueName = v.name;
-    findings.push_back(std::move(f));
-  }
-  return true;
 }
 
 // ---- buttons -----------------------------------------------------------------

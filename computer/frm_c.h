@@ -68,14 +68,6 @@ class FrmC : public Window {
   // The finding a line was made from; nullptr for a line the scan did not make.
   const Finding* FindingOf(size_t index) const;
 
-  // The values of one key, read once per scan and matched per name.
-  struct RunValues {
-    bool read = false;
-    std::vector<RunValue> values;
-  };
-  bool ScanRunKey(uint32_t root, const std::string& path, const std::string& fileName, RunValues& values);
-  bool ListMatchingRunValues(uint32_t root, const std::string& path, const std::string& fileName, RunValues& values);
-
   // A Delete goes on only with something marked and the user's yes.
   bool MarkedAndConfirmed(const Control& list);
   // The tool may be taken away while a Delete waits; without it nothing is

@@ -64,4 +64,43 @@ std::string ProgramNamed(const std::string& command, const std::string& exe) {
   return !program.empty() && equalsNoCase(FileNameOf(program), exe) ? program : std::string();
 }
 
+namespace {
+
+bool OpenRunKey(Platform& p, HKey& key) {
+  key = 0;
+  if (p.reg.openKeyEx(HKCU, kRunKey, kRunKeyAccess, &key) == kErrorSuccess && key != 0) return true;
+  if (key != 0) p.reg.closeKey(key);
+  return false;
+}
+
+}  // namespace
+
+RunKeyScan::Look RunKeyScan::look() {
+  HKey there = 0;
+  if (!OpenRunKey(p_, there)) return Look::NoSubkey;
+  HKey key = 0;
+  Look look = Look::Read;
+  if (!OpenRunKey(p_, key)) {
+    look = Look::NotOpened;
+  } else {
+    if (!read_) {
+      read_ = true;
+      values_ = ReadRunValues(p_, key);
+    }
+    p_.reg.closeKey(key);
+  }
+  p_.reg.closeKey(there);
+  return look;
+}
+
+Finding ProfileRunFinding(Platform& p, const std::string& line, const std::string& fileName, const RunValue& value) {
+  Finding f;
+  f.kind = Finding::Kind::ProfileRun;
+  f.line = line;
+  f.file = ProgramNamed(value.command, fileName);
+  f.place = RunPlaces(p).front();
+  f.valueName = value.name;
+  return f;
+}
+
 }  // namespace kestrive

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "computer/startup_places.h"
 #include "platform/platform.h"
 #include "platform/window.h"
 
@@ -54,5 +55,25 @@ struct RunLineFields {
 
 // The fields of a line, as Delete takes them.
 RunLineFields FieldsOfRunLine(const Item& item);
+
+// The user's Run key as one scan looks at it: once for every profile
+// executable, each look opening the key to see it is there and again to
+// read it, so that each can fail with its own message. The values are read
+// at the first look only: the key does not change during one scan.
+class RunKeyScan {
+ public:
+  enum class Look { Read, NoSubkey, NotOpened };
+  explicit RunKeyScan(Platform& p) : p_(p) {}
+  Look look();
+  const std::vector<RunValue>& values() const { return values_; }
+
+ private:
+  Platform& p_;
+  bool read_ = false;
+  std::vector<RunValue> values_;
+};
+
+// What Delete needs of a line of the user's Run key made for the file.
+Finding ProfileRunFinding(Platform& p, const std::string& line, const std::string& fileName, const RunValue& value);
 
 }  // namespace kestrive

@@ -5,8 +5,10 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
+#include "platform/window.h"
 
 namespace kestrive::rd {
 
@@ -42,5 +44,21 @@ bool forEachRootName(FileSystem& fs, const std::string& root, const std::functio
 // when it gives none).
 bool forEachRootEntry(FileSystem& fs, const std::string& root,
                       const std::function<void(const std::string&, std::optional<uint32_t>)>& fn);
+
+// What the window that deletes a list's entries decides: the root the
+// names are deleted from now ("" stops: the device went, or another was
+// chosen), and what is said of a path that stayed, which answers whether
+// to go on (false once the window has gone).
+struct EntryDeletion {
+  std::function<std::string()> rootNow;
+  std::function<bool(const std::string& path)> cannotDelete;
+};
+
+// Deletes the marked entries of a list (every one with `all`) from the
+// root, last first, each with normal attributes first so that read-only,
+// hidden and system ones go too. Only a name seen gone counts as deleted:
+// it leaves the list, and one that stayed is told of and stays. The list
+// may change while a message is up; the walk goes on from where it stands.
+void DeleteEntries(FileSystem& fs, std::vector<Item>& items, bool all, const EntryDeletion& how);
 
 }  // namespace kestrive::rd
