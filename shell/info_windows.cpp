@@ -98,6 +98,4 @@ void FrmAbout::Label2_Click() { p().ui.openUrl(url_social); }
 void FrmAbout::lbl_0_Click() { p().ui.openUrl(url_site); }
 void FrmAbout::lbl_version_Click() { p().ui.openUrl(url_download); }
 
-FrmU::FrmU(Shell& shell) : Window(shell, WindowId::Update) { title = "Update"; }
-
 }  // namespace kestrive

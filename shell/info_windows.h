@@ -55,13 +55,14 @@ class FrmAbout : public Window {
   void lbl_version_Click();
 };
 
-// Nothing opens these two.
+// Kept because the start-up window's Update entry names it; that entry is never enabled, so nothing opens it.
 class FrmU : public Window {
  public:
-  explicit FrmU(Shell& shell);
+  explicit FrmU(Shell& shell) : Window(shell, WindowId::Update) { title = "Update"; }
   Control& btn_k = add(Kind::Button, "btn_k", "Done");
 };
 
+// Kept as a window of the program with no title and no controls; nothing opens it.
 class FrmOp : public Window {
  public:
   explicit FrmOp(Shell& shell) : Window(shell, WindowId::Options) {}
