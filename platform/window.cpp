@@ -103,7 +103,7 @@ Control& Window::add(Kind kind, std::string name, std::string caption, Control* 
   // The key is kept as a letter, shown on its first place in the caption.
   if (c->accessKey && c->caption.find(c->accessKey) != marked)
     throw std::logic_error(name_ + "." + name + " marks a letter that stands earlier in its caption");
-  if (parent) c->parent = parent->name;
+  c->parent = parent;
   c->tip = std::move(tip);
   Control& ref = *c;
   byName_[name] = &ref;

@@ -45,7 +45,7 @@ struct Control {
   Kind kind = Kind::Button;
   std::string caption;
   std::string tip;
-  std::string parent;  // the frame or menu that holds it
+  const Control* parent = nullptr;  // the frame or menu that holds it
   bool enabled = true;
   bool visible = true;
   int value = 0;  // check box state: 1 checked, 0 unchecked

@@ -5,6 +5,7 @@
 
 #include "tests/native/machine.h"
 #include "shell/texts.h"
+#include "shell/frm_first.h"
 #include "shell/info_windows.h"
 
 using namespace kestrive;
@@ -107,8 +108,9 @@ TEST_F(ShellWindows, SecondInstanceEndsSilentlyWithoutToolTest) {
 TEST_F(ShellWindows, MenusHoldTheirEntriesInOrder) {
   app.start();
   std::vector<std::pair<std::string, std::string>> help;
-  for (const auto& c : win("frm_first").controls())
-    if (c->parent == "help_0") help.emplace_back(c->name, c->caption);
+  auto& first = dynamic_cast<FrmFirst&>(win("frm_first"));
+  for (const auto& c : first.controls())
+    if (c->parent == &first.help_0) help.emplace_back(c->name, c->caption);
   const std::vector<std::pair<std::string, std::string>> expected = {
       {"h_iii", "Infomation About 'Virus Shortcut'"},
       {"frmfist_htraa", "How To 'Run As Administrator'?"},

@@ -17,6 +17,7 @@
 #include "platform/win32/control_ids.h"
 #include "platform/win32/gui.h"
 #include "platform/win32/os.h"
+#include "shell/frm_first.h"
 
 using namespace kestrive;
 
@@ -83,7 +84,7 @@ Shown entryAt(HMENU menu, int at) {
 std::vector<Shown> declared(const Window& w, const Control& menu) {
   std::vector<Shown> out;
   for (const Control* c : w.controls()) {
-    if (c->parent != menu.name) continue;
+    if (c->parent != &menu) continue;
     if (c->kind == Kind::Separator)
       out.push_back({true, "", false});
     else if (c->kind == Kind::MenuEntry)
@@ -131,13 +132,13 @@ TEST_F(Menus, EveryEntryShowsItsCaptionAccessKeyAndStateInOrder) {
 }
 
 TEST_F(Menus, AGrayedEntryFollowsItsControl) {
-  Window& first = app.load(WindowId::First);
+  auto& first = dynamic_cast<FrmFirst&>(app.load(WindowId::First));
   gui.sync();
   HMENU help = GetSubMenu(GetMenu(dialogOf("frm_first")), 1);
   auto grayedAt = [&](const std::string& entry) {
     int at = 0;
     for (const Control* c : first.controls())
-      if (c->parent == "help_0") {
+      if (c->parent == &first.help_0) {
         if (c->name == entry) return entryAt(help, at).grayed;
         ++at;
       }
@@ -145,10 +146,10 @@ TEST_F(Menus, AGrayedEntryFollowsItsControl) {
     return false;
   };
   EXPECT_TRUE(grayedAt("help_3"));  // "Update" is never enabled
-  first.ctl("help_d").enabled = false;
+  first.help_d.enabled = false;
   gui.sync();
   EXPECT_TRUE(grayedAt("help_d"));
-  first.ctl("help_d").enabled = true;
+  first.help_d.enabled = true;
   gui.sync();
   EXPECT_FALSE(grayedAt("help_d"));
 }
