@@ -41,7 +41,7 @@ TEST_F(ShellWindows, StartUpWithToolShowsNoMessageAndBothCleaners) {
   EXPECT_TRUE(first.ctl("btn_c").enabled);
   EXPECT_TRUE(first.ctl("btn_rd").enabled);
   EXPECT_FALSE(first.ctl("help_3").enabled);
-  EXPECT_TRUE(f.ui.boxes.empty());
+  EXPECT_EQ(boxCount(), 0u);
 }
 
 struct ToolCase {
@@ -68,11 +68,10 @@ TEST_P(ShellToolTest, MissingToolAsksAndDisablesComputer) {
   f.ui.onBox = [&](const fake::FakeUi::Box&) { boxBeforeVisible = !win("frm_first").visible; };
   app.start();
   Window& first = win("frm_first");
-  ASSERT_EQ(f.ui.boxes.size(), 1u);
-  EXPECT_EQ(f.ui.boxes[0].text,
-            "Some file not found. Button 'computer' has been disable. Are you sure to download new version?");
+  ASSERT_EQ(boxesSince(0), std::vector<test::Box>{test::Question(
+                               "Some file not found. Button 'computer' has been disable. Are you sure to download "
+                               "new version?")});
   EXPECT_EQ(f.ui.boxes[0].title, "Kestrive");
-  EXPECT_EQ(f.ui.boxes[0].flags, 0x24u);
   EXPECT_TRUE(boxBeforeVisible);
   EXPECT_FALSE(first.ctl("btn_c").enabled);
   EXPECT_TRUE(first.ctl("btn_rd").enabled);
@@ -97,7 +96,7 @@ TEST_F(ShellWindows, SecondInstanceEndsSilentlyWithoutToolTest) {
   f.env.previous = true;
   f.fs.remove("C:\\Kestrive\\pskill.exe");
   EXPECT_TRUE(ends([&] { app.start(); }));
-  EXPECT_TRUE(f.ui.boxes.empty());
+  EXPECT_EQ(boxCount(), 0u);
   EXPECT_TRUE(f.ui.urls.empty());
   EXPECT_EQ(std::count(f.log.begin(), f.log.end(), "show other instance"), 1);
   Window* first = app.find("frm_first");
@@ -386,6 +385,7 @@ TEST_F(ShellWindows, MessagesCarryTheTitleAndTheKindsFlags) {
                                                            {MsgKind::Warning, 0x30},
                                                            {MsgKind::Plain, 0x00}};
   for (const auto& [kind, flags] : kinds) app.message("text", kind);
+  // The flags themselves: what every other test reads as a test::Box kind.
   ASSERT_EQ(f.ui.boxes.size(), kinds.size());
   for (size_t i = 0; i < kinds.size(); ++i) {
     EXPECT_EQ(f.ui.boxes[i].title, "Kestrive");
