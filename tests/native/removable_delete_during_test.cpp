@@ -14,17 +14,7 @@
 #include "tests/native/removable_fixture.h"
 
 using namespace kestrive;
-using test::Error;
-using test::Information;
-using test::PenDrive;
-using test::Question;
-using test::RootEntry;
-using test::ScannedDrive;
-
-namespace {
-const std::vector<std::string>& kViruses = ScannedDrive::kViruses;
-const std::vector<std::string>& kExecutables = ScannedDrive::kExecutables;
-}  // namespace
+using namespace kestrive::test;
 
 TEST(RemovableDelete, DrivePulledOutClaimsNoDeletion) {
   struct Case {
@@ -56,7 +46,7 @@ TEST(RemovableDelete, DrivePulledOutClaimsNoDeletion) {
     m.app.click("frm_rd", c.virusList ? "btn_d2" : "btn_del");
     // Every entry is still on the medium: each is reported, stays listed,
     // and the end is the message that says some are left.
-    std::vector<test::Box> shown{Question(msg::ConfirmDelete)};
+    std::vector<Box> shown{Question(msg::ConfirmDelete)};
     for (auto it = c.left.rbegin(); it != c.left.rend(); ++it)
       shown.push_back(Error("Cannot delete file 'E:\\" + *it + "' because file is being used."));
     shown.push_back(Information(msg::DeleteLeftRemovable));
@@ -72,7 +62,7 @@ TEST(RemovableDelete, TimerTickWhileAnInUseBoxIsOpenLeavesTheWalkIntact) {
   m.f.fs.lock("E:\\b.lnk");
   std::vector<bool> d2DuringBox;
   m.f.ui.onBox = [&](const fake::FakeUi::Box& box) {
-    if (test::BoxOf(box).kind != MsgKind::Error) return;
+    if (BoxOf(box).kind != MsgKind::Error) return;
     m.app.tick("frm_rd", "T1");
     d2DuringBox.push_back(m.rd().btn_d2.enabled);
   };
@@ -87,7 +77,7 @@ TEST(RemovableDelete, WindowClosedWhileAnInUseBoxIsOpenStopsTheWalk) {
   ScannedDrive m;
   m.f.fs.lock("E:\\b.lnk");
   m.f.ui.onBox = [&](const fake::FakeUi::Box& box) {
-    if (test::BoxOf(box).kind == MsgKind::Error) m.app.close("frm_rd");
+    if (BoxOf(box).kind == MsgKind::Error) m.app.close("frm_rd");
   };
   size_t boxes = m.boxCount();
   size_t log = m.logSize();
@@ -97,8 +87,8 @@ TEST(RemovableDelete, WindowClosedWhileAnInUseBoxIsOpenStopsTheWalk) {
   EXPECT_EQ(m.logSince(log, "delete"), (std::vector<std::string>{"delete E:\\c.lnk", "delete E:\\b.lnk"}));
   EXPECT_TRUE(m.f.fs.has("E:\\a.lnk"));
   EXPECT_EQ(m.boxesSince(boxes),
-            (std::vector<test::Box>{Question(msg::ConfirmDelete),
-                                    Error("Cannot delete file 'E:\\b.lnk' because file is being used.")}));
+            (std::vector<Box>{Question(msg::ConfirmDelete),
+                              Error("Cannot delete file 'E:\\b.lnk' because file is being used.")}));
   Window* first = m.app.find("frm_first");
   ASSERT_NE(first, nullptr);
   EXPECT_TRUE(first->visible);
@@ -124,7 +114,7 @@ TEST(RemovableDelete, ListEmptiedWhileABoxIsOpenEndsTheWalkSafely) {
   ScannedDrive m;
   m.f.fs.lock("E:\\b.lnk");
   m.f.ui.onBox = [&](const fake::FakeUi::Box& box) {
-    if (test::BoxOf(box).kind == MsgKind::Error) m.rd().lst_dir_2.clear();
+    if (BoxOf(box).kind == MsgKind::Error) m.rd().lst_dir_2.clear();
   };
   size_t log = m.logSize();
   m.rd().btn_d2_Click();
@@ -139,7 +129,7 @@ TEST(RemovableDelete, DeviceDeselectedWhileABoxIsOpenNeverFallsBackToTheWorkingF
   m.f.fs.lock("E:\\b.lnk");
   m.f.fs.addFile("C:\\Kestrive\\a.lnk");
   m.f.ui.onBox = [&](const fake::FakeUi::Box& box) {
-    if (test::BoxOf(box).kind == MsgKind::Error) m.rd().btn_rsd_Click();
+    if (BoxOf(box).kind == MsgKind::Error) m.rd().btn_rsd_Click();
   };
   size_t boxes = m.boxCount();
   size_t log = m.logSize();

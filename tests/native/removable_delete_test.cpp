@@ -14,17 +14,7 @@
 #include "tests/native/removable_fixture.h"
 
 using namespace kestrive;
-using test::Error;
-using test::Information;
-using test::PenDrive;
-using test::Question;
-using test::RootEntry;
-using test::ScannedDrive;
-
-namespace {
-const std::vector<std::string>& kViruses = ScannedDrive::kViruses;
-const std::vector<std::string>& kExecutables = ScannedDrive::kExecutables;
-}  // namespace
+using namespace kestrive::test;
 
 TEST(RemovableDelete, ChecksComeInEachButtonsOrder) {
   struct Case {
@@ -34,10 +24,10 @@ TEST(RemovableDelete, ChecksComeInEachButtonsOrder) {
     int chkAD;
     std::vector<int> marks;
     int answer;
-    std::vector<test::Box> shown;
+    std::vector<Box> shown;
     std::vector<std::string> left;  // of the list's names, still on the drive
   };
-  const test::Box confirm = Question(msg::ConfirmDelete);
+  const Box confirm = Question(msg::ConfirmDelete);
   const std::vector<Case> cases = {
       {"virus, automatic, nothing marked",
        true,
@@ -99,7 +89,7 @@ TEST(RemovableDelete, ChecksComeInEachButtonsOrder) {
     Control& list = c.virusList ? rd.lst_dir_2 : rd.lst_dir;
     for (int i : c.marks) list.items[i].marked = true;
     const std::vector<std::string>& names = c.virusList ? kViruses : kExecutables;
-    const std::vector<std::string> before = test::Texts(list);
+    const std::vector<std::string> before = Texts(list);
     m.f.ui.answers = {c.answer};
     size_t boxes = m.boxCount();
     size_t log = m.logSize();
@@ -114,9 +104,9 @@ TEST(RemovableDelete, ChecksComeInEachButtonsOrder) {
     if (c.left == names) {
       EXPECT_EQ(m.logSince(log, "delete"), std::vector<std::string>{});
       EXPECT_EQ(m.logSince(log, "setattr"), std::vector<std::string>{});
-      EXPECT_EQ(test::Texts(list), before);
+      EXPECT_EQ(Texts(list), before);
     } else {
-      EXPECT_EQ(test::Texts(list), c.left);
+      EXPECT_EQ(Texts(list), c.left);
     }
     // The other list is never touched.
     EXPECT_EQ(m.left(c.virusList ? kExecutables : kViruses), c.virusList ? kExecutables : kViruses);
@@ -159,10 +149,10 @@ TEST(RemovableDelete, OneListingJudgesWhatWentBetweenTheBoxes) {
   const int lookups = m.f.fs.lookups;
   m.app.click("frm_rd", "btn_d2");
   EXPECT_EQ(m.boxesSince(boxes),
-            (std::vector<test::Box>{Question(msg::ConfirmDelete),
-                                    Error("Cannot delete file 'E:\\w150.lnk' because file is being used."),
-                                    Error("Cannot delete file 'E:\\w020.lnk' because file is being used."),
-                                    Information(msg::DeleteLeftRemovable)}));
+            (std::vector<Box>{Question(msg::ConfirmDelete),
+                              Error("Cannot delete file 'E:\\w150.lnk' because file is being used."),
+                              Error("Cannot delete file 'E:\\w020.lnk' because file is being used."),
+                              Information(msg::DeleteLeftRemovable)}));
   // Those above each box, then the rest: never one lookup per entry.
   EXPECT_EQ(m.logSince(log, "gone"), (std::vector<std::string>{"gone E:\\ 49", "gone E:\\ 129", "gone E:\\ 20"}));
   EXPECT_EQ(m.f.fs.lookups - lookups, 2);
@@ -217,7 +207,7 @@ TEST(RemovableDelete, SurvivorIsReportedInUseWithItsFullPath) {
     m.app.click("frm_rd", "btn_d2");
 
     const std::string path = "E:\\" + c.entry.name;
-    std::vector<test::Box> shown{Question(msg::ConfirmDelete)};
+    std::vector<Box> shown{Question(msg::ConfirmDelete)};
     const bool mediumLocked = std::string(c.name) == "write-protected medium";
     if (mediumLocked) shown.push_back(Error("Cannot delete file 'E:\\last.vbs' because file is being used."));
     shown.push_back(Error("Cannot delete file '" + path + "' because file is being used."));
@@ -276,10 +266,9 @@ TEST(RemovableDelete, SuccessIsJudgedByThePathBeingGoneNotByTheCall) {
   rd.btn_scan_Click();
   size_t boxes = f.ui.boxes.size();
   rd.btn_d2_Click();
-  EXPECT_EQ(test::BoxesSince(f, boxes),
-            (std::vector<test::Box>{Question(msg::ConfirmDelete),
-                                    Error("Cannot delete file 'E:\\a.lnk' because file is being used."),
-                                    Information(msg::DeleteLeftRemovable)}));
+  EXPECT_EQ(BoxesSince(f, boxes), (std::vector<Box>{Question(msg::ConfirmDelete),
+                                                    Error("Cannot delete file 'E:\\a.lnk' because file is being used."),
+                                                    Information(msg::DeleteLeftRemovable)}));
   ASSERT_EQ(rd.lst_dir_2.items.size(), 1u);
 }
 
@@ -327,7 +316,7 @@ TEST(RemovableDelete, RebuildMovesAnExeShortcutIntoTheVirusList) {
   EXPECT_EQ(m.viruses(), std::vector<std::string>{"holiday.exe.lnk"});
   EXPECT_EQ(m.executables(), std::vector<std::string>{"holiday.exe.lnk"});
   EXPECT_EQ(m.boxesSince(boxes),
-            (std::vector<test::Box>{Question(msg::ConfirmDelete), Information(msg::DeleteLeftRemovable)}));
+            (std::vector<Box>{Question(msg::ConfirmDelete), Information(msg::DeleteLeftRemovable)}));
   EXPECT_TRUE(rd.btn_d2.enabled);
 }
 
@@ -387,10 +376,9 @@ TEST(RemovableDelete, ListingFailingDuringTheRebuildStillReportsByContents) {
   boxes = m.boxCount();
   m.app.click("frm_rd", "btn_d2");
   EXPECT_EQ(m.viruses(), std::vector<std::string>{"a.lnk"});
-  EXPECT_EQ(m.boxesSince(boxes),
-            (std::vector<test::Box>{Question(msg::ConfirmDelete),
-                                    Error("Cannot delete file 'E:\\a.lnk' because file is being used."),
-                                    Information(msg::DeleteLeftRemovable)}));
+  EXPECT_EQ(m.boxesSince(boxes), (std::vector<Box>{Question(msg::ConfirmDelete),
+                                                   Error("Cannot delete file 'E:\\a.lnk' because file is being used."),
+                                                   Information(msg::DeleteLeftRemovable)}));
 }
 
 TEST(RemovableDelete, TypicalRequestFromPenDriveToDeleteComplete) {
@@ -403,8 +391,8 @@ TEST(RemovableDelete, TypicalRequestFromPenDriveToDeleteComplete) {
   m.scan("E:\\");
   m.tick();
   m.app.click("frm_rd", "btn_d2");
-  EXPECT_EQ(m.boxesSince(0), (std::vector<test::Box>{Question(msg::ConfirmScan), Information(msg::ScanFound),
-                                                     Question(msg::ConfirmDelete), Information(msg::DeleteComplete)}));
+  EXPECT_EQ(m.boxesSince(0), (std::vector<Box>{Question(msg::ConfirmScan), Information(msg::ScanFound),
+                                               Question(msg::ConfirmDelete), Information(msg::DeleteComplete)}));
   EXPECT_EQ(m.f.fs.namesIn("E:\\"), (std::vector<std::string>{"Photos", "System Volume Information"}));
   EXPECT_EQ(m.f.fs.attrsOf("E:\\Photos"), attr::Directory);
   m.tick();

@@ -58,10 +58,10 @@ struct PenDrive : Machine {
 };
 
 // A drive scanned with three virus entries and three executables.
-struct ScannedDrive : PenDrive {
-  inline static const std::vector<std::string> kViruses = {"a.lnk", "b.lnk", "c.lnk"};
-  inline static const std::vector<std::string> kExecutables = {"x.exe", "y.exe", "z.exe"};
+inline const std::vector<std::string> kViruses = {"a.lnk", "b.lnk", "c.lnk"};
+inline const std::vector<std::string> kExecutables = {"x.exe", "y.exe", "z.exe"};
 
+struct ScannedDrive : PenDrive {
   ScannedDrive() {
     put("E:\\", {{"a.lnk"}, {"b.lnk"}, {"c.lnk"}, {"x.exe"}, {"y.exe"}, {"z.exe"}});
     open();

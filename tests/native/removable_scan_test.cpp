@@ -15,11 +15,7 @@
 #include "tests/native/removable_fixture.h"
 
 using namespace kestrive;
-using test::Error;
-using test::Information;
-using test::PenDrive;
-using test::Question;
-using test::RootEntry;
+using namespace kestrive::test;
 
 // ---- scan and classification ----------------------------------------------
 
@@ -138,7 +134,7 @@ TEST(RemovableScan, ClassifiesRootEntriesAndFixesTheirAttributes) {
 
     EXPECT_EQ(m.executables(), c.executables);
     EXPECT_EQ(m.viruses(), c.viruses);
-    EXPECT_EQ(m.boxesSince(boxes), (std::vector<test::Box>{Question(msg::ConfirmScan), Information(c.message)}));
+    EXPECT_EQ(m.boxesSince(boxes), (std::vector<Box>{Question(msg::ConfirmScan), Information(c.message)}));
     EXPECT_TRUE(rd.btn_r.enabled);
     EXPECT_TRUE(rd.btn_r_dir2.enabled);
     EXPECT_EQ(m.logSince(log, "delete"), std::vector<std::string>{});
@@ -171,7 +167,7 @@ TEST(RemovableScan, ChoosingNoTouchesNeitherDeviceNorLists) {
   m.f.ui.answers = {mb::IdNo};
   size_t log = m.logSize();
   m.app.click("frm_rd", "btn_scan");
-  EXPECT_EQ(m.boxesSince(0), std::vector<test::Box>{Question(msg::ConfirmScan)});
+  EXPECT_EQ(m.boxesSince(0), std::vector<Box>{Question(msg::ConfirmScan)});
   EXPECT_EQ(m.logSince(log, "setattr"), std::vector<std::string>{});
   EXPECT_EQ(m.logSince(log, "list"), std::vector<std::string>{});
   EXPECT_EQ(m.f.fs.attrsOf("E:\\autorun.inf"), attr::Hidden);
@@ -187,7 +183,7 @@ TEST(RemovableScan, NoDeviceChosenAsksForOne) {
   m.tick();
   EXPECT_FALSE(m.app.click("frm_rd", "btn_scan"));  // disabled by the timer
   rd.btn_scan_Click();
-  EXPECT_EQ(m.boxesSince(0), std::vector<test::Box>{Information(msg::SelectDevice)});
+  EXPECT_EQ(m.boxesSince(0), std::vector<Box>{Information(msg::SelectDevice)});
   EXPECT_TRUE(rd.lst_dir_2.items.empty());
   EXPECT_FALSE(rd.btn_r.enabled);
 }
@@ -285,7 +281,7 @@ TEST(RemovableScan, ListingThatFailsPartWayEndsTheScan) {
     m.app.click("frm_rd", "btn_scan");
     EXPECT_EQ(m.executables(), c.executables);
     EXPECT_EQ(m.viruses(), c.viruses);
-    EXPECT_EQ(m.boxesSince(0), (std::vector<test::Box>{Question(msg::ConfirmScan), Information(c.message)}));
+    EXPECT_EQ(m.boxesSince(0), (std::vector<Box>{Question(msg::ConfirmScan), Information(c.message)}));
     EXPECT_EQ(m.logSince(log, "setattr").size(), static_cast<size_t>(c.namesBeforeFailure));
     for (size_t i = 0; i < root.size(); ++i)
       EXPECT_EQ(m.f.fs.attrsOf("E:\\" + root[i]), static_cast<int>(i) < c.namesBeforeFailure ? 0u : attr::Hidden)
@@ -305,8 +301,8 @@ TEST(RemovableScan, DrivePulledOutIsNoCleanDrive) {
   EXPECT_TRUE(rd.lst_dir.items.empty());
   EXPECT_TRUE(rd.lst_dir_2.items.empty());
   EXPECT_EQ(m.boxesSince(boxes),
-            (std::vector<test::Box>{Question(msg::ConfirmScan),
-                                    Error("Cannot read device E:\\. Check that it is still plugged in.")}));
+            (std::vector<Box>{Question(msg::ConfirmScan),
+                              Error("Cannot read device E:\\. Check that it is still plugged in.")}));
 }
 
 TEST(RemovableScan, RebuildThatFailsPartWayKeepsWhatWasListed) {
@@ -399,7 +395,7 @@ TEST(RemovableScan, ListingThatRepeatsOrYieldsEmptyNamesTreatsNoNameTwice) {
     for (size_t i = log; i < m.f.log.size(); ++i) setattrs += m.f.log[i].rfind("setattr", 0) == 0 ? 1 : 0;
     EXPECT_EQ(setattrs, 2);
     EXPECT_EQ(m.f.fs.attrsOf("E:\\b.vbs"), attr::Hidden);
-    EXPECT_EQ(test::LastBox(m.f), Information(msg::ScanFound));
+    EXPECT_EQ(LastBox(m.f), Information(msg::ScanFound));
 
     rd.btn_r_dir2_Click();
     EXPECT_EQ(rd.lst_dir_2.items.size(), 1u);

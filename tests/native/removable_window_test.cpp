@@ -13,11 +13,7 @@
 #include "tests/native/removable_fixture.h"
 
 using namespace kestrive;
-using test::Error;
-using test::Information;
-using test::PenDrive;
-using test::Question;
-using test::RootEntry;
+using namespace kestrive::test;
 
 // ---- device discovery -----------------------------------------------------
 
@@ -141,7 +137,7 @@ TEST(RemovableUnhide, ClearsEveryRootEntryIncludingProtectedNames) {
   size_t boxes = m.boxCount();
 
   m.app.click("frm_rd", "e_sa");
-  EXPECT_EQ(m.boxesSince(boxes), std::vector<test::Box>{Question(msg::ConfirmShowAll)});
+  EXPECT_EQ(m.boxesSince(boxes), std::vector<Box>{Question(msg::ConfirmShowAll)});
   EXPECT_EQ(m.f.fs.attrsOf("E:\\System Volume Information"), attr::Directory);
   EXPECT_EQ(m.f.fs.attrsOf("E:\\a.lnk"), 0u);
   EXPECT_EQ(m.f.fs.attrsOf("E:\\Photos"), attr::Directory);
@@ -156,7 +152,7 @@ TEST(RemovableUnhide, RefusalsAndUnreadableRootsChangeNothing) {
     const char* name;
     std::function<void(PenDrive&)> before;  // after the drive was chosen
     std::deque<int> answers;
-    std::vector<test::Box> shown;
+    std::vector<Box> shown;
     int changed;  // how many entries get their attributes set
   };
   const std::vector<Case> cases = {
