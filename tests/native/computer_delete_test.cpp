@@ -1,5 +1,4 @@
-// The Computer window's two Delete buttons: removing Run entries and their
-// files, deleting profile executables, retries, and what is reported as left.
+// Computer window's two Delete buttons: Run entries and their files, profile executables, retries, what is left.
 #include <gtest/gtest.h>
 
 #include <string>

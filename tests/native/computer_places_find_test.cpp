@@ -1,7 +1,4 @@
-// Where the Computer window finds worms beyond the profile folder and the
-// user's Run key: the drop folders, every start-up place (the machine's keys in
-// both views, RunOnce, the policy's Run key, the Startup folder), and which
-// entries are listed.
+// Where the Computer window finds worms beyond the profile: drop folders, every start-up place, what is listed.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,6 +1,4 @@
-// How the Computer window's Delete removes a worm found beyond the profile
-// folder: which processes run it, its copies, and a worm that runs and fights
-// back.
+// How Delete removes a worm found beyond the profile: the processes running it, its copies, one fighting back.
 #include <gtest/gtest.h>
 
 #include <algorithm>

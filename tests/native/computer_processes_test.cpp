@@ -1,5 +1,4 @@
-// Ending the programs a line names: only processes that run the very file,
-// never the tool itself, the command prompt enabled before each request.
+// Ending the programs a line names: only processes running the very file, never the tool, CMD enabled first.
 #include <gtest/gtest.h>
 
 #include <algorithm>

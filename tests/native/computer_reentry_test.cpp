@@ -1,5 +1,4 @@
-// The Computer window's controls and waits: the selection buttons, the timer,
-// waits across the tick wrap, and clicks that arrive during the waits of Delete.
+// Computer window's controls and waits: selection buttons, the timer, the tick wrap, clicks during Delete's waits.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -78,7 +77,7 @@ TEST_F(ComputerControls, TimerFollowsTheLists) {
   }
 }
 
-// ---- waits, and clicks during them ---------------------------------------------------
+// ---- waits --------------------------------------------------------------------------------
 
 struct WaitCase {
   uint32_t now, step, ms, slice;
@@ -148,6 +147,7 @@ void TwoLines(ReentryComputer& m) {
   m.file("d.exe");
   m.value("D", "C:\\Users\\user\\d.exe");
 }
+// The VBS worm beside the user's logon script and app, its host running.
 void VbsWormAround(ReentryComputer& m) {
   MakeDropFolders(m);
   const VbsWorm v = PlantVbsWorm(m);

@@ -1,5 +1,4 @@
-// What the Computer window lists: the program a Run value starts, the profile
-// folder's executables, the lines of the Run entry scan and the registry helpers.
+// What the Computer window lists: a Run value's program, the profile's executables, the scan's lines, key helpers.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,5 +1,4 @@
-// The Pen Drive deletion while its boxes are open: a drive pulled out, a timer
-// tick, the window closed, the list emptied or the device deselected meanwhile.
+// Pen Drive deletion while its boxes are open: a pulled drive, a tick, the window closed, the list emptied.
 #include <gtest/gtest.h>
 
 #include <functional>

@@ -1,5 +1,4 @@
-// The Pen Drive deletion: the checks before it, the walk over a list from its
-// last entry, what is reported as left, and names deleted exactly where listed.
+// Pen Drive deletion: each button's checks, the walk from the last entry, what is left, names deleted exactly.
 #include <gtest/gtest.h>
 
 #include <functional>

@@ -1,5 +1,4 @@
-// The Pen Drive scan: which root entries are listed where, the attributes it
-// fixes, the rebuilds, and listings that fail or misbehave part way.
+// Pen Drive scan: which root entries go to which list, the attributes it fixes, rebuilds, failing listings.
 #include <gtest/gtest.h>
 
 #include <cstdio>

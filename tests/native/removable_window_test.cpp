@@ -1,5 +1,4 @@
-// The Pen Drive window around a scan: the drives it offers, Refresh and Back,
-// the unhide command, the marking buttons and the control-state timer.
+// Pen Drive window: the drives it offers, Refresh and Back, unhide, the marking buttons and the timer.
 #include <gtest/gtest.h>
 
 #include <functional>
