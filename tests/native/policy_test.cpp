@@ -200,7 +200,7 @@ const std::vector<std::string> kRestoreWrites = {
     CU + " " + W5 + " ShowSuperHidden=0",      LM + " " + W7 + " CheckedValue=1",
 };
 
-TEST(PolicyProcedures, RestoreDefaultSettingsWritesTwelveThenYieldsOnce) {
+TEST(PolicyProcedures, RestoreDefaultSettingsWritesEveryDefaultThenYieldsOnce) {
   fake::FakePlatform f;
   f.reg.setDwordValue(HKCU, W2, "DisableTaskMgr", 1);
   f.reg.setDwordValue(HKCU, W5, "Hidden", 2);
@@ -209,7 +209,7 @@ TEST(PolicyProcedures, RestoreDefaultSettingsWritesTwelveThenYieldsOnce) {
   RestoreDefaultSettings(f.platform);
   EXPECT_EQ(writes(f.log), kRestoreWrites);
   EXPECT_EQ(f.ui.yields, 1);
-  EXPECT_EQ(writesBeforeYield, 12u);
+  EXPECT_EQ(writesBeforeYield, kDefaultSettings.size());
   EXPECT_EQ(f.reg.dword(HKCU, R2, "DisableTaskMgr"), 0u);
   EXPECT_EQ(f.reg.dword(HKCU, R4, "Hidden"), 0u);
   // DisableCMD is put back for the user only; HideFileExt under the machine's Folder key only.
@@ -237,7 +237,7 @@ TEST(PolicyProcedures, RefusedMachineWritesCostOnlyThemselves) {
   fake::FakePlatform f;
   f.reg.denyWrites(HKLM);
   RestoreDefaultSettings(f.platform);
-  EXPECT_EQ(writes(f.log).size(), 12u);
+  EXPECT_EQ(writes(f.log).size(), kDefaultSettings.size());
   for (const DefaultWrite& w : kDefaultSettings) {
     SCOPED_TRACE(w.at.name);
     EXPECT_EQ(f.reg.hasValue(w.at.root, w.at.key, w.at.name), w.at.root == HKCU);
@@ -272,12 +272,12 @@ TEST(PolicyManager, OpensWithReminderThenReadsInOrder) {
   m.open();
   ASSERT_NE(m.rm(), nullptr);
   EXPECT_EQ(m.rm()->title, "Registry Manager | Kestrive v3.0");
-  ASSERT_EQ(m.f.ui.boxes.size(), 1u);
-  EXPECT_EQ(m.f.ui.boxes[0].text, "Make sure you 'Run As Administrator' to do this. (For windows 7 and vista only)");
-  EXPECT_EQ(m.f.ui.boxes[0].flags, 0x40u);
+  const test::Box reminder =
+      test::Information("Make sure you 'Run As Administrator' to do this. (For windows 7 and vista only)");
+  ASSERT_EQ(m.boxesSince(0), std::vector<test::Box>{reminder});
   EXPECT_EQ(m.f.ui.boxes[0].title, "Kestrive");
   // The reminder comes before any read.
-  EXPECT_EQ(m.f.log[from], "msg 64 " + m.f.ui.boxes[0].text);
+  EXPECT_EQ(test::Machine::BoxOfLogLine(m.f.log[from]), reminder);
   EXPECT_EQ(opens(m.f.log, from), (std::vector<std::string>{CU + " " + R1, CU + " " + R2, CU + " " + R3, CU + " " + R4,
                                                             CU + " " + R4, CU + " " + R2}));
   EXPECT_TRUE(writes(m.f.log, from).empty());
@@ -337,7 +337,7 @@ struct OkCase {
   std::vector<std::string> writes;
 };
 
-TEST(PolicyManager, OkWritesTwelveInCatalogueOrder) {
+TEST(PolicyManager, OkWritesEverySettingInCatalogueOrder) {
   const std::vector<OkCase> cases = {
       {"as opened on a clean system",
        states(0, 0, 0, 0, 0, 1),
@@ -374,12 +374,11 @@ TEST(PolicyManager, OkWritesTwelveInCatalogueOrder) {
     m.open();
     for (const auto& [box, v] : c.boxes) m.rm()->ctl(box).value = v;
     size_t from = m.f.log.size();
-    size_t boxesBefore = m.f.ui.boxes.size();
+    size_t boxesBefore = m.boxCount();
     int yieldsBefore = m.f.ui.yields;
     m.app.click("frm_RM", "btn_okk");
-    ASSERT_EQ(m.f.ui.boxes.size(), boxesBefore + 1);  // the question, nothing after it
-    EXPECT_EQ(m.f.ui.boxes.back().text, "Are you sure to do this?");
-    EXPECT_EQ(m.f.ui.boxes.back().flags, 0x24u);
+    // The question, nothing after it.
+    EXPECT_EQ(m.boxesSince(boxesBefore), std::vector<test::Box>{test::Question("Are you sure to do this?")});
     EXPECT_EQ(writes(m.f.log, from), c.writes);
     EXPECT_EQ(m.f.ui.yields, yieldsBefore + 1);
     // Then it leaves as Cancel does.
@@ -395,7 +394,7 @@ TEST(PolicyManager, OkWritesTwelveInCatalogueOrder) {
 TEST(PolicyManager, NoWritesNothingAndStays) {
   Manager m;
   m.open();
-  m.rm()->ctl("chk_NTM").value = 1;
+  m.rm()->chk_NTM.value = 1;
   auto before = m.boxes();
   size_t from = m.f.log.size();
   m.f.ui.answers = {mb::IdNo};
@@ -412,26 +411,26 @@ TEST(PolicyManager, RefusedMachineWritesStillLeaveAndKeepUserWrites) {
   Manager m;
   m.f.reg.denyWrites(HKLM);
   m.open();
-  m.rm()->ctl("chk_NTM").value = 1;
+  m.rm()->chk_NTM.value = 1;
   m.app.click("frm_RM", "btn_okk");
   EXPECT_EQ(m.f.reg.dword(HKCU, R2, "DisableTaskMgr"), 1u);
   EXPECT_FALSE(m.f.reg.hasValue(HKLM, W3, "DisableTaskMgr"));
   EXPECT_EQ(m.rm(), nullptr);
-  EXPECT_EQ(m.f.ui.boxes.size(), 2u);  // reminder and question; no report
+  EXPECT_EQ(m.boxCount(), 2u);  // reminder and question; no report
 }
 
 TEST(PolicyManager, ReopeningShowsReminderAgainAndTheValuesJustWritten) {
   Manager m;
   m.open();
-  m.rm()->ctl("chk_DCMD").value = 1;
-  m.rm()->ctl("chk_SHFF").value = 1;
-  m.rm()->ctl("chk_SE").value = 0;
+  m.rm()->chk_DCMD.value = 1;
+  m.rm()->chk_SHFF.value = 1;
+  m.rm()->chk_SE.value = 0;
   m.app.click("frm_RM", "btn_okk");
   ASSERT_EQ(m.rm(), nullptr);
   m.open();
-  EXPECT_EQ(m.f.ui.boxes.back().text,
-            "Make sure you 'Run As Administrator' to do this. (For windows 7 and vista only)");
-  EXPECT_EQ(m.f.ui.boxes.size(), 3u);
+  EXPECT_EQ(m.lastBox(),
+            test::Information("Make sure you 'Run As Administrator' to do this. (For windows 7 and vista only)"));
+  EXPECT_EQ(m.boxCount(), 3u);
   EXPECT_EQ(m.boxes(), states(0, 1, 0, 0, 1, 0));
 }
 

@@ -9,7 +9,7 @@
 #include "removable/frm_rd.h"
 #include "removable/payloads.h"
 #include "shell/texts.h"
-#include "tests/native/machine.h"
+#include "tests/native/removable_fixture.h"
 #include "tests/support/link_bytes.h"
 
 using namespace kestrive;
@@ -36,7 +36,8 @@ struct Entry {
   std::optional<LinkSpec> link{};
 };
 
-struct Machine : test::Machine {
+// A pen drive at E:\ whose entries may be shortcuts.
+struct Stick : test::PenDrive {
   void put(const std::vector<Entry>& entries) {
     f.fs.addDrive("E:\\");
     for (const Entry& e : entries) {
@@ -48,22 +49,16 @@ struct Machine : test::Machine {
       }
     }
   }
-  FrmRd& rd() { return *app.find<FrmRd>("frm_rd"); }
+  // Opens the window, chooses E:\ and scans it, answering Yes; then a tick.
   void scan() {
-    app.start();
-    app.click("frm_first", "btn_rd");
-    Control& cmb = rd().ctl("cmb_rd");
-    for (size_t i = 0; i < cmb.items.size(); ++i)
-      if (cmb.items[i].text == "E:\\") cmb.listIndex = static_cast<int>(i);
-    app.click("frm_rd", "cmb_rd");
-    app.tick("frm_rd", "T1");
-    app.click("frm_rd", "btn_scan");
-    app.tick("frm_rd", "T1");
+    open();
+    PenDrive::scan("E:\\");
+    tick();
   }
-  std::vector<std::string> list(const std::string& name) { return test::Texts(rd().ctl(name)); }
+  // The texts of the boxes shown since `from`.
   std::vector<std::string> texts(size_t from = 0) const {
     std::vector<std::string> out;
-    for (size_t i = from; i < f.ui.boxes.size(); ++i) out.push_back(f.ui.boxes[i].text);
+    for (const test::Box& box : boxesSince(from)) out.push_back(box.text);
     return out;
   }
 };
@@ -157,25 +152,25 @@ TEST(RemovablePayloads, RootLayoutsToPayloads) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    Machine m;
+    Stick m;
     m.put(c.root);
     m.f.env.exe = "kestrive";
     m.scan();
-    EXPECT_EQ(m.list("lst_dir_2"), c.viruses);
+    EXPECT_EQ(m.viruses(), c.viruses);
   }
 }
 
 TEST(RemovablePayloads, APayloadUnhiddenBeforeItsShortcutIsReadIsJudgedAsListed) {
-  Machine m;
+  Stick m;
   // The payload comes first in the listing: unhidden before its shortcut is read.
   m.put({{"iTunesHelper.vbe", HS}, {"Music.lnk", HS, VbsWorm}});
   m.scan();
-  EXPECT_EQ(m.list("lst_dir_2"), (std::vector<std::string>{"Music.lnk", "iTunesHelper.vbe"}));
+  EXPECT_EQ(m.viruses(), (std::vector<std::string>{"Music.lnk", "iTunesHelper.vbe"}));
   EXPECT_EQ(m.f.fs.attrsOf("E:\\iTunesHelper.vbe"), 0u);
 }
 
 TEST(RemovablePayloads, AutomaticDeleteRemovesShortcutsAndPayloadsOnly) {
-  Machine m;
+  Stick m;
   m.put({{"Docs\\", HS},
          {"Docs\\letter.doc"},
          {"RECYCLER\\", HS},
@@ -187,10 +182,10 @@ TEST(RemovablePayloads, AutomaticDeleteRemovesShortcutsAndPayloadsOnly) {
          {"USB DISK.lnk", HS, DllWorm}});
   m.scan();
   const size_t log = m.logSize();
-  const size_t boxes = m.f.ui.boxes.size();
+  const size_t boxes = m.boxCount();
   m.app.click("frm_rd", "btn_d2");
   EXPECT_EQ(m.texts(boxes), (std::vector<std::string>{msg::ConfirmDelete, msg::DeleteComplete}));
-  EXPECT_TRUE(m.list("lst_dir_2").empty());
+  EXPECT_TRUE(m.viruses().empty());
   // Below the root only the payload was touched.
   for (const std::string& line : m.logSince(log)) {
     if (line.rfind("setattr ", 0) != 0 && line.rfind("delete ", 0) != 0) continue;
@@ -208,26 +203,26 @@ TEST(RemovablePayloads, AutomaticDeleteRemovesShortcutsAndPayloadsOnly) {
 }
 
 TEST(RemovablePayloads, APayloadThatStaysIsReportedAndStaysListed) {
-  Machine m;
+  Stick m;
   m.put({{"RECYCLER\\", HS},
          {"RECYCLER\\S-1-5-21-1234\\", HS},
          {"RECYCLER\\S-1-5-21-1234\\0xd80a89c7.exe"},
          {"Docs.lnk", HS, RecyclerWorm}});
   m.scan();
   m.f.fs.lock("E:\\RECYCLER\\S-1-5-21-1234\\0xd80a89c7.exe");
-  const size_t boxes = m.f.ui.boxes.size();
+  const size_t boxes = m.boxCount();
   m.app.click("frm_rd", "btn_d2");
   EXPECT_EQ(m.texts(boxes),
             (std::vector<std::string>{msg::ConfirmDelete,
                                       "Cannot delete file 'E:\\RECYCLER\\S-1-5-21-1234\\0xd80a89c7.exe' because file "
                                       "is being used.",
                                       msg::DeleteLeftRemovable}));
-  EXPECT_EQ(m.list("lst_dir_2"), std::vector<std::string>{"RECYCLER\\S-1-5-21-1234\\0xd80a89c7.exe"});
+  EXPECT_EQ(m.viruses(), std::vector<std::string>{"RECYCLER\\S-1-5-21-1234\\0xd80a89c7.exe"});
   EXPECT_FALSE(m.f.fs.has("E:\\Docs.lnk"));
 }
 
 TEST(RemovablePayloads, AFolderTurnedIntoALinkSinceTheScanStopsTheDeletion) {
-  Machine m;
+  Stick m;
   m.put({{"RECYCLER\\", HS},
          {"RECYCLER\\S-1-5-21-1234\\", HS},
          {"RECYCLER\\S-1-5-21-1234\\0xd80a89c7.exe"},
@@ -239,7 +234,7 @@ TEST(RemovablePayloads, AFolderTurnedIntoALinkSinceTheScanStopsTheDeletion) {
   m.app.click("frm_rd", "btn_d2");
   EXPECT_EQ(m.logSince(log, "delete E:\\RECYCLER"), std::vector<std::string>{});
   EXPECT_TRUE(m.f.fs.has("E:\\RECYCLER\\S-1-5-21-1234\\0xd80a89c7.exe"));
-  EXPECT_EQ(m.list("lst_dir_2"), std::vector<std::string>{"RECYCLER\\S-1-5-21-1234\\0xd80a89c7.exe"});
+  EXPECT_EQ(m.viruses(), std::vector<std::string>{"RECYCLER\\S-1-5-21-1234\\0xd80a89c7.exe"});
 }
 
 TEST(RemovableBlankFolder, BlankNames) {
@@ -249,7 +244,7 @@ TEST(RemovableBlankFolder, BlankNames) {
 }
 
 TEST(RemovableBlankFolder, YesMovesEverythingBackAndRemovesTheFolder) {
-  Machine m;
+  Stick m;
   m.put({{NBSP + "\\", HS},
          {NBSP + "\\Photos\\", HS},
          {NBSP + "\\Photos\\cat.jpg"},
@@ -260,7 +255,7 @@ TEST(RemovableBlankFolder, YesMovesEverythingBackAndRemovesTheFolder) {
                                                  "The virus moved your files into a folder without a name. Move them "
                                                  "back to E:\\ now?",
                                                  "Moved 2 entries back to E:\\."}));
-  EXPECT_EQ(m.f.ui.boxes.back().flags, 0x40u);
+  EXPECT_EQ(m.lastBox().kind, MsgKind::Information);
   EXPECT_FALSE(m.f.fs.has("E:\\" + NBSP));
   EXPECT_TRUE(m.f.fs.has("E:\\Photos\\cat.jpg"));
   EXPECT_EQ(m.f.fs.attrsOf("E:\\Photos"), attr::Directory);
@@ -269,7 +264,7 @@ TEST(RemovableBlankFolder, YesMovesEverythingBackAndRemovesTheFolder) {
 }
 
 TEST(RemovableBlankFolder, NoLeavesTheFolderAlone) {
-  Machine m;
+  Stick m;
   m.put({{NBSP + "\\"}, {NBSP + "\\a.txt"}});
   m.f.ui.answers = {mb::IdYes, mb::IdNo};
   m.scan();
@@ -279,20 +274,20 @@ TEST(RemovableBlankFolder, NoLeavesTheFolderAlone) {
 }
 
 TEST(RemovableBlankFolder, ANameClashStaysInTheFolderAndIsNamed) {
-  Machine m;
+  Stick m;
   m.put({{"\u3164\\", HS}, {"\u3164\\a.txt"}, {"\u3164\\b.txt"}, {"a.txt"}});
   m.scan();
   EXPECT_EQ(m.texts().back(),
             "Moved 1 entry back to E:\\.\n\nThese stay in the folder without a name, as E:\\ already holds an "
             "entry of the same name: a.txt.");
-  EXPECT_EQ(m.f.ui.boxes.back().flags, 0x10u);
+  EXPECT_EQ(m.lastBox().kind, MsgKind::Error);
   EXPECT_TRUE(m.f.fs.has("E:\\\u3164\\a.txt"));
   EXPECT_TRUE(m.f.fs.has("E:\\b.txt"));
   EXPECT_EQ(m.logSince(0, "rmdir"), std::vector<std::string>{});
 }
 
 TEST(RemovableBlankFolder, ADrivePulledOutLosesNothing) {
-  Machine m;
+  Stick m;
   m.put({{NBSP + "\\", HS}, {NBSP + "\\a.txt"}, {NBSP + "\\b.txt"}});
   // The drive goes while the question is open.
   m.f.ui.onBox = [&](const fake::FakeUi::Box& box) {
@@ -303,13 +298,13 @@ TEST(RemovableBlankFolder, ADrivePulledOutLosesNothing) {
   EXPECT_EQ(m.texts().back(),
             "Moved 0 entries back to E:\\.\n\nThe folder without a name could not be read to its end. Check that the "
             "device is still plugged in.");
-  EXPECT_EQ(m.f.ui.boxes.back().flags, 0x10u);
+  EXPECT_EQ(m.lastBox().kind, MsgKind::Error);
   EXPECT_TRUE(m.f.fs.has("E:\\" + NBSP + "\\a.txt"));
   EXPECT_TRUE(m.f.fs.has("E:\\" + NBSP + "\\b.txt"));
 }
 
 TEST(RemovableBlankFolder, AnEntryInUseStaysAndIsNamed) {
-  Machine m;
+  Stick m;
   m.put({{NBSP + "\\", HS}, {NBSP + "\\a.txt"}, {NBSP + "\\b.txt"}});
   m.f.fs.lock("E:\\" + NBSP + "\\a.txt");
   m.scan();
@@ -320,7 +315,7 @@ TEST(RemovableBlankFolder, AnEntryInUseStaysAndIsNamed) {
 }
 
 TEST(RemovableBlankFolder, ALinkedBlankFolderIsNotOffered) {
-  Machine m;
+  Stick m;
   m.put({{NBSP + "\\", HS | attr::ReparsePoint}, {NBSP + "\\a.txt"}});
   m.scan();
   EXPECT_EQ(m.texts(), (std::vector<std::string>{msg::ConfirmScan, msg::ScanClean}));

@@ -7,6 +7,9 @@
 #include "shell/texts.h"
 #include "shell/frm_first.h"
 #include "shell/info_windows.h"
+#include "shell/frm_first.h"
+#include "removable/frm_rd.h"
+#include "computer/frm_c.h"
 
 using namespace kestrive;
 
@@ -15,6 +18,12 @@ namespace {
 struct ShellWindows : ::testing::Test, test::Machine {
   Window& win(const std::string& name) {
     Window* w = app.find(name);
+    if (!w) throw std::runtime_error(name + " is not loaded");
+    return *w;
+  }
+  template <class W>
+  W& win(const std::string& name) {
+    W* w = app.find<W>(name);
     if (!w) throw std::runtime_error(name + " is not loaded");
     return *w;
   }
@@ -35,14 +44,14 @@ struct ShellWindows : ::testing::Test, test::Machine {
 
 TEST_F(ShellWindows, StartUpWithToolShowsNoMessageAndBothCleaners) {
   app.start();
-  Window& first = win("frm_first");
+  FrmFirst& first = win<FrmFirst>("frm_first");
   EXPECT_EQ(first.title, "Kestrive v3.0");
-  EXPECT_EQ(first.ctl("lbl_V").caption, "v3.0");
+  EXPECT_EQ(first.lbl_V.caption, "v3.0");
   EXPECT_TRUE(first.visible);
-  EXPECT_TRUE(first.ctl("btn_c").enabled);
-  EXPECT_TRUE(first.ctl("btn_rd").enabled);
-  EXPECT_FALSE(first.ctl("help_3").enabled);
-  EXPECT_TRUE(f.ui.boxes.empty());
+  EXPECT_TRUE(first.btn_c.enabled);
+  EXPECT_TRUE(first.btn_rd.enabled);
+  EXPECT_FALSE(first.help_3.enabled);
+  EXPECT_EQ(boxCount(), 0u);
 }
 
 struct ToolCase {
@@ -68,15 +77,14 @@ TEST_P(ShellToolTest, MissingToolAsksAndDisablesComputer) {
   bool boxBeforeVisible = false;
   f.ui.onBox = [&](const fake::FakeUi::Box&) { boxBeforeVisible = !win("frm_first").visible; };
   app.start();
-  Window& first = win("frm_first");
-  ASSERT_EQ(f.ui.boxes.size(), 1u);
-  EXPECT_EQ(f.ui.boxes[0].text,
-            "Some file not found. Button 'computer' has been disable. Are you sure to download new version?");
+  FrmFirst& first = win<FrmFirst>("frm_first");
+  ASSERT_EQ(boxesSince(0), std::vector<test::Box>{test::Question(
+                               "Some file not found. Button 'computer' has been disable. Are you sure to download "
+                               "new version?")});
   EXPECT_EQ(f.ui.boxes[0].title, "Kestrive");
-  EXPECT_EQ(f.ui.boxes[0].flags, 0x24u);
   EXPECT_TRUE(boxBeforeVisible);
-  EXPECT_FALSE(first.ctl("btn_c").enabled);
-  EXPECT_TRUE(first.ctl("btn_rd").enabled);
+  EXPECT_FALSE(first.btn_c.enabled);
+  EXPECT_TRUE(first.btn_rd.enabled);
   EXPECT_TRUE(first.visible);
   EXPECT_EQ(f.ui.urls, c.opensDownload ? std::vector<std::string>{url_download} : std::vector<std::string>{});
 
@@ -86,7 +94,7 @@ TEST_P(ShellToolTest, MissingToolAsksAndDisablesComputer) {
   EXPECT_EQ(app.find("frm_c"), nullptr);
   app.click("frm_first", "btn_rd");
   app.click("frm_rd", "btn_x");
-  EXPECT_FALSE(win("frm_first").ctl("btn_c").enabled);
+  EXPECT_FALSE(win<FrmFirst>("frm_first").btn_c.enabled);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ShellToolTest,
@@ -98,7 +106,7 @@ TEST_F(ShellWindows, SecondInstanceEndsSilentlyWithoutToolTest) {
   f.env.previous = true;
   f.fs.remove("C:\\Kestrive\\pskill.exe");
   EXPECT_TRUE(ends([&] { app.start(); }));
-  EXPECT_TRUE(f.ui.boxes.empty());
+  EXPECT_EQ(boxCount(), 0u);
   EXPECT_TRUE(f.ui.urls.empty());
   EXPECT_EQ(std::count(f.log.begin(), f.log.end(), "show other instance"), 1);
   Window* first = app.find("frm_first");
@@ -123,26 +131,26 @@ TEST_F(ShellWindows, MenusHoldTheirEntriesInOrder) {
       {"help_comment", "Comment About This Program"},
       {"help_2", "About"}};
   EXPECT_EQ(help, expected);
-  EXPECT_EQ(win("frm_first").ctl("help_0a").kind, Kind::Separator);
-  EXPECT_EQ(win("frm_first").ctl("file_1").caption, "Exit");
+  EXPECT_EQ(win<FrmFirst>("frm_first").help_0a.kind, Kind::Separator);
+  EXPECT_EQ(win<FrmFirst>("frm_first").file_1.caption, "Exit");
 }
 
 TEST_F(ShellWindows, ControlsCarryTheirTips) {
   app.start();
-  Window& first = win("frm_first");
-  EXPECT_EQ(first.ctl("btn_c").tip, "For computer only");
-  EXPECT_EQ(first.ctl("btn_rd").tip, "Example: pen drive, thum drive, etc");
-  EXPECT_EQ(first.ctl("lbl_V").tip, "Click to download new version");
-  EXPECT_EQ(first.ctl("Label1").tip, "Press it");
-  EXPECT_EQ(first.ctl("Label1").caption.rfind("Created by", 0), 0u);
+  FrmFirst& first = win<FrmFirst>("frm_first");
+  EXPECT_EQ(first.btn_c.tip, "For computer only");
+  EXPECT_EQ(first.btn_rd.tip, "Example: pen drive, thum drive, etc");
+  EXPECT_EQ(first.lbl_V.tip, "Click to download new version");
+  EXPECT_EQ(first.Label1.tip, "Press it");
+  EXPECT_EQ(first.Label1.caption.rfind("Created by", 0), 0u);
 }
 
 // A caption's '&' marks its access key; the key is a letter, so the one
 // marked must be the first of its kind, or another would be underlined.
 struct MarkedWindow : Window {
-  MarkedWindow(Shell& shell, const std::string& caption) : Window(shell, WindowId::Options) {
-    add(Kind::Button, "b", caption);
-  }
+  MarkedWindow(Shell& shell, const std::string& caption)
+      : Window(shell, WindowId::Options), b(add(Kind::Button, "b", caption)) {}
+  Control& b;
 };
 
 TEST_F(ShellWindows, CaptionsMarkTheirAccessKeys) {
@@ -156,9 +164,9 @@ TEST_F(ShellWindows, CaptionsMarkTheirAccessKeys) {
                         Case{"Save && go", "Save & go", 0, "Save && go"}, Case{"No key", "No key", 0, "No key"}}) {
     SCOPED_TRACE(c.declared);
     MarkedWindow w(app, c.declared);
-    EXPECT_EQ(w.ctl("b").caption, c.caption);
-    EXPECT_EQ(w.ctl("b").accessKey, c.key);
-    EXPECT_EQ(MarkedCaption(w.ctl("b")), c.shown);
+    EXPECT_EQ(w.b.caption, c.caption);
+    EXPECT_EQ(w.b.accessKey, c.key);
+    EXPECT_EQ(MarkedCaption(w.b), c.shown);
   }
   EXPECT_THROW(MarkedWindow(app, "Sel&ect"), std::logic_error);
 }
@@ -187,7 +195,7 @@ TEST_P(ShellChildTest, ChildReturnsToAnEnabledStartUpWindow) {
   const ChildCase& c = GetParam();
   app.start();
   app.click("frm_first", c.opener);
-  Window& first = win("frm_first");
+  FrmFirst& first = win<FrmFirst>("frm_first");
   EXPECT_FALSE(first.visible);
   EXPECT_FALSE(first.enabled);
   ASSERT_NE(app.find(c.child), nullptr);
@@ -227,21 +235,21 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ShellWindows, CleanerReturnEmptiesItsListsAndUnloads) {
   app.start();
   app.click("frm_first", "btn_rd");
-  win("frm_rd").ctl("lst_dir").add("setup.exe");
-  win("frm_rd").ctl("lst_dir_2").add("a.lnk");
+  win<FrmRd>("frm_rd").lst_dir.add("setup.exe");
+  win<FrmRd>("frm_rd").lst_dir_2.add("a.lnk");
   app.click("frm_rd", "btn_x");
   EXPECT_EQ(app.find("frm_rd"), nullptr);
   app.click("frm_first", "btn_rd");
-  EXPECT_TRUE(win("frm_rd").ctl("lst_dir").items.empty());
-  EXPECT_TRUE(win("frm_rd").ctl("lst_dir_2").items.empty());
+  EXPECT_TRUE(win<FrmRd>("frm_rd").lst_dir.items.empty());
+  EXPECT_TRUE(win<FrmRd>("frm_rd").lst_dir_2.items.empty());
 }
 
 TEST_F(ShellWindows, RegistryManagerReturnsToComputerAsItWasLeft) {
   app.start();
   app.click("frm_first", "btn_c");
-  Window& c = win("frm_c");
-  c.ctl("lst_P").add("svchost.exe");
-  c.ctl("lst_P").items[0].marked = true;
+  FrmC& c = win<FrmC>("frm_c");
+  c.lst_P.add("svchost.exe");
+  c.lst_P.items[0].marked = true;
   for (const char* way : {"btn_zx", "RM_f_back", "close"}) {
     f.ui.answers.clear();
     app.click("frm_c", "ex_fReg");
@@ -255,8 +263,8 @@ TEST_F(ShellWindows, RegistryManagerReturnsToComputerAsItWasLeft) {
     EXPECT_EQ(app.find("frm_RM"), nullptr) << way;
     EXPECT_TRUE(c.visible);
     EXPECT_TRUE(c.enabled);
-    ASSERT_EQ(c.ctl("lst_P").items.size(), 1u);
-    EXPECT_TRUE(c.ctl("lst_P").items[0].marked);
+    ASSERT_EQ(c.lst_P.items.size(), 1u);
+    EXPECT_TRUE(c.lst_P.items[0].marked);
     EXPECT_FALSE(win("frm_first").visible);
   }
   EXPECT_EQ(creations("frm_RM"), 3);
@@ -351,8 +359,8 @@ TEST_F(ShellWindows, LinksOpenTheirAddresses) {
 TEST_F(ShellWindows, AboutWindowSetsItsLabelsAtLoad) {
   app.start();
   app.click("frm_first", "help_2");
-  EXPECT_EQ(win("frm_about").ctl("lbl_version").caption, "v3.0");
-  EXPECT_EQ(win("frm_about").ctl("lbl_0").caption, "Kestrive");
+  EXPECT_EQ(win<FrmAbout>("frm_about").lbl_version.caption, "v3.0");
+  EXPECT_EQ(win<FrmAbout>("frm_about").lbl_0.caption, "Kestrive");
   EXPECT_EQ(win("frm_about").title, "About");
 }
 
@@ -388,6 +396,7 @@ TEST_F(ShellWindows, MessagesCarryTheTitleAndTheKindsFlags) {
                                                            {MsgKind::Warning, 0x30},
                                                            {MsgKind::Plain, 0x00}};
   for (const auto& [kind, flags] : kinds) app.message("text", kind);
+  // The flags themselves: what every other test reads as a test::Box kind.
   ASSERT_EQ(f.ui.boxes.size(), kinds.size());
   for (size_t i = 0; i < kinds.size(); ++i) {
     EXPECT_EQ(f.ui.boxes[i].title, "Kestrive");
