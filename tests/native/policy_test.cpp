@@ -254,16 +254,27 @@ struct Manager : test::Machine {
   }
   FrmRM* rm() { return app.find<FrmRM>("frm_RM"); }
   void open() { app.click("frm_c", "ex_fReg"); }
-  std::map<std::string, int> boxes() {
-    std::map<std::string, int> out;
-    for (const char* b : {"chk_NRE", "chk_DCMD", "chk_HFO", "chk_NTM", "chk_SHFF", "chk_SE"})
-      out[b] = rm()->ctl(b).value;
+  // The test's own pairing of settings and boxes, so that the window pairing
+  // a setting with the wrong box shows.
+  std::map<SettingBox, Control*> byBox() {
+    FrmRM& w = *rm();
+    return {{SettingBox::NoRegistryEditor, &w.chk_NRE},  {SettingBox::DisableCmd, &w.chk_DCMD},
+            {SettingBox::HideFolderOptions, &w.chk_HFO}, {SettingBox::NoTaskManager, &w.chk_NTM},
+            {SettingBox::ShowHidden, &w.chk_SHFF},       {SettingBox::ShowExtensions, &w.chk_SE}};
+  }
+  std::map<SettingBox, int> boxes() {
+    std::map<SettingBox, int> out;
+    for (const auto& [setting, box] : byBox()) out[setting] = box->value;
     return out;
+  }
+  void set(const std::map<SettingBox, int>& states) {
+    for (const auto& [setting, box] : byBox()) box->value = states.at(setting);
   }
 };
 
-std::map<std::string, int> states(int nre, int dcmd, int hfo, int ntm, int shff, int se) {
-  return {{"chk_NRE", nre}, {"chk_DCMD", dcmd}, {"chk_HFO", hfo}, {"chk_NTM", ntm}, {"chk_SHFF", shff}, {"chk_SE", se}};
+std::map<SettingBox, int> states(int nre, int dcmd, int hfo, int ntm, int shff, int se) {
+  return {{SettingBox::NoRegistryEditor, nre}, {SettingBox::DisableCmd, dcmd}, {SettingBox::HideFolderOptions, hfo},
+          {SettingBox::NoTaskManager, ntm},    {SettingBox::ShowHidden, shff}, {SettingBox::ShowExtensions, se}};
 }
 
 TEST(PolicyManager, OpensWithReminderThenReadsInOrder) {
@@ -287,7 +298,7 @@ TEST(PolicyManager, OpensWithReminderThenReadsInOrder) {
 struct BoxCase {
   const char* what;
   std::function<void(fake::FakeRegistry&)> setUp;
-  std::map<std::string, int> expected;
+  std::map<SettingBox, int> expected;
 };
 
 TEST(PolicyManager, BoxesFollowTheUserValues) {
@@ -333,7 +344,7 @@ TEST(PolicyManager, BoxesFollowTheUserValues) {
 
 struct OkCase {
   const char* what;
-  std::map<std::string, int> boxes;
+  std::map<SettingBox, int> boxes;
   std::vector<std::string> writes;
 };
 
@@ -372,7 +383,7 @@ TEST(PolicyManager, OkWritesEverySettingInCatalogueOrder) {
     SCOPED_TRACE(c.what);
     Manager m;
     m.open();
-    for (const auto& [box, v] : c.boxes) m.rm()->ctl(box).value = v;
+    m.set(c.boxes);
     size_t from = m.f.log.size();
     size_t boxesBefore = m.boxCount();
     int yieldsBefore = m.f.ui.yields;

@@ -366,7 +366,7 @@ TEST_F(ShellWindows, AboutWindowSetsItsLabelsAtLoad) {
 
 TEST_F(ShellWindows, NeverOpenedWindowsExist) {
   EXPECT_EQ(app.load("frm_u").title, "Update");
-  EXPECT_EQ(win("frm_u").ctl("btn_k").caption, "Done");
+  EXPECT_EQ(win<FrmU>("frm_u").btn_k.caption, "Done");
   EXPECT_EQ(app.load("frm_op").title, "");
   EXPECT_TRUE(win("frm_op").controls().empty());
 }
