@@ -332,6 +332,12 @@ TEST(PolicyManager, BoxesFollowTheUserValues) {
        states(0, 0, 0, 0, 0, 1)},
       {"written keys with trailing backslash", [](auto& r) { r.setDwordValue(HKCU, W1, "DisableCMD", 1); },
        states(0, 1, 0, 0, 0, 1)},
+      // One setting at a time, so that each shows in its own box.
+      {"registry editor only", [](auto& r) { r.setDwordValue(HKCU, R2, "DisableRegistryTools", 1); },
+       states(1, 0, 0, 0, 0, 1)},
+      {"folder options only", [](auto& r) { r.setDwordValue(HKCU, R3, "NoFolderOptions", 1); },
+       states(0, 0, 1, 0, 0, 1)},
+      {"hidden files only", [](auto& r) { r.setDwordValue(HKCU, R4, "Hidden", 1); }, states(0, 0, 0, 0, 1, 1)},
   };
   for (const BoxCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -371,6 +377,13 @@ TEST(PolicyManager, OkWritesEverySettingInCatalogueOrder) {
         CU + " " + W2 + " DisableTaskMgr=0", LM + " " + W3 + " DisableTaskMgr=0", CU + " " + W5 + " SuperHidden=1",
         CU + " " + W5 + " Hidden=0", CU + " " + W5 + " ShowSuperHidden=0", LM + " " + W7 + " CheckedValue=1",
         CU + " " + W5 + " HideFileExt=1"}},
+      {"registry editor only",
+       states(1, 0, 0, 0, 0, 1),
+       {CU + " " + W2 + " DisableRegistryTools=1", LM + " " + W3 + " DisableRegistryTools=1",
+        CU + " " + W4 + " NoFolderOptions=0", LM + " " + W4 + " NoFolderOptions=0", CU + " " + W1 + " DisableCMD=0",
+        CU + " " + W2 + " DisableTaskMgr=0", LM + " " + W3 + " DisableTaskMgr=0", CU + " " + W5 + " SuperHidden=1",
+        CU + " " + W5 + " Hidden=0", CU + " " + W5 + " ShowSuperHidden=0", LM + " " + W7 + " CheckedValue=1",
+        CU + " " + W5 + " HideFileExt=0"}},
       {"task manager and hidden files only",
        states(0, 0, 0, 1, 1, 0),
        {CU + " " + W2 + " DisableRegistryTools=0", LM + " " + W3 + " DisableRegistryTools=0",
