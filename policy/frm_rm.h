@@ -2,9 +2,10 @@
 #pragma once
 
 #include "platform/window.h"
-#include "policy/function.h"
 
 namespace kestrive {
+
+enum class SettingBox;
 
 class FrmRM : public Window {
  public:
