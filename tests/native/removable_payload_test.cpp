@@ -202,12 +202,17 @@ TEST(RemovablePayloads, AutomaticDeleteRemovesShortcutsAndPayloadsOnly) {
   EXPECT_EQ(m.f.fs.namesIn("E:\\"), (std::vector<std::string>{"Docs", "RECYCLER"}));
 }
 
+// A stick with the recycler worm's shortcut and its payload, and nothing else.
+std::vector<Entry> RecyclerPayloadOnly() {
+  return {{"RECYCLER\\", HS},
+          {"RECYCLER\\S-1-5-21-1234\\", HS},
+          {"RECYCLER\\S-1-5-21-1234\\0xd80a89c7.exe"},
+          {"Docs.lnk", HS, RecyclerWorm}};
+}
+
 TEST(RemovablePayloads, APayloadThatStaysIsReportedAndStaysListed) {
   Stick m;
-  m.put({{"RECYCLER\\", HS},
-         {"RECYCLER\\S-1-5-21-1234\\", HS},
-         {"RECYCLER\\S-1-5-21-1234\\0xd80a89c7.exe"},
-         {"Docs.lnk", HS, RecyclerWorm}});
+  m.put(RecyclerPayloadOnly());
   m.scan();
   m.f.fs.lock("E:\\RECYCLER\\S-1-5-21-1234\\0xd80a89c7.exe");
   const size_t boxes = m.boxCount();
@@ -223,10 +228,7 @@ TEST(RemovablePayloads, APayloadThatStaysIsReportedAndStaysListed) {
 
 TEST(RemovablePayloads, AFolderTurnedIntoALinkSinceTheScanStopsTheDeletion) {
   Stick m;
-  m.put({{"RECYCLER\\", HS},
-         {"RECYCLER\\S-1-5-21-1234\\", HS},
-         {"RECYCLER\\S-1-5-21-1234\\0xd80a89c7.exe"},
-         {"Docs.lnk", HS, RecyclerWorm}});
+  m.put(RecyclerPayloadOnly());
   m.scan();
   m.f.fs.addDir("E:\\RECYCLER\\S-1-5-21-1234", attr::ReparsePoint);
   m.f.fs.addFile("E:\\RECYCLER\\S-1-5-21-1234\\0xd80a89c7.exe");
