@@ -34,7 +34,7 @@ bench_run() {
 # no window manager under Xvfb, Wine would otherwise stall the program about
 # 2 s on every closed message box, and the timings would mostly measure that.
 bench_inner() {
-  source "$SOURCE_DIR/tests/e2e/lib.sh"
+  source "$SOURCE_DIR/tools/kauto-lib.sh"
   if [ "$(basename "$WINEPREFIX")" != bench-prefix ]; then
     echo "$1-inner.sh: run bench/$1.sh (it uses its own Wine prefix)" >&2
     exit 2

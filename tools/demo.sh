@@ -4,7 +4,7 @@
 # and tells what it found and removed; "interactive" leaves that to you.
 set -euo pipefail
 mode="${1:-play}"
-source "$SOURCE_DIR/tests/e2e/lib.sh"
+source "$SOURCE_DIR/tools/kauto-lib.sh"
 
 app="$(work_folder tool demo)"
 map_drive E

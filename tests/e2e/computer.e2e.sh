@@ -4,7 +4,7 @@
 # removed, the settings restored, while a process of that name running from
 # another folder keeps running; profile executables deleted on their own;
 # the Registry Manager writes what it shows next time.
-source "$(dirname "$0")/lib.sh"
+source "$SOURCE_DIR/tools/kauto-lib.sh"
 
 app="$(work_folder tool computer)"
 user="$(whoami)"

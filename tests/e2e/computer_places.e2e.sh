@@ -5,7 +5,7 @@
 # an exe worm in %TEMP% started from the policy's Run key. Beside them an app
 # installed per user and a logon script whose host runs too. Select All,
 # Delete: the worms go, the legitimate ones stay.
-source "$(dirname "$0")/lib.sh"
+source "$SOURCE_DIR/tools/kauto-lib.sh"
 
 app="$(work_folder tool computer-places)"
 user="$(whoami)"

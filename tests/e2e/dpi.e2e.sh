@@ -2,7 +2,7 @@
 # label or title cut off, no control outside its window or its frame, the
 # pictures grown with the rest. Pictures of each, and of each menu open, go
 # to docs/dpi100 and docs/dpi150.
-source "$(dirname "$0")/lib.sh"
+source "$SOURCE_DIR/tools/kauto-lib.sh"
 
 app="$(work_folder tool dpi)"
 map_drive E

@@ -1,7 +1,7 @@
 # Every window by the keyboard alone: Tab order, the default button of Enter,
 # Esc as the window's way back, access keys, the focus kept on a usable
 # control, and message boxes owned by the window that asks.
-source "$(dirname "$0")/lib.sh"
+source "$SOURCE_DIR/tools/kauto-lib.sh"
 
 notool="$(work_folder notool keyboard-notool)"
 app="$(work_folder tool keyboard)"

@@ -2,7 +2,7 @@
 # one is reached from the keyboard alone (F10 or Alt with the menu's letter,
 # the arrows, the entry's letter, Enter), with real key presses to the window
 # in front; no command is sent to a window directly.
-source "$(dirname "$0")/lib.sh"
+source "$SOURCE_DIR/tools/kauto-lib.sh"
 
 app="$(work_folder tool menus)"
 map_drive E

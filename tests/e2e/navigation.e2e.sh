@@ -1,6 +1,6 @@
 # Every window opened and left by every way out, through the real exe; the
 # parent comes back enabled. Screenshots of every window go to docs/.
-source "$(dirname "$0")/lib.sh"
+source "$SOURCE_DIR/tools/kauto-lib.sh"
 
 app="$(work_folder tool navigation)"
 admin="Make sure you 'Run As Administrator' to do this. (For windows 7 and vista only)"

@@ -1,6 +1,6 @@
 # The three shortcut-worm families and the folder with no name on one stick,
 # cleaned through the real window with the automatic box checked.
-source "$(dirname "$0")/lib.sh"
+source "$SOURCE_DIR/tools/kauto-lib.sh"
 
 app="$(work_folder tool payloads)"
 map_drive F

@@ -1,5 +1,5 @@
 # The Pen Drive cleaner through the real window, on folders mapped as drives.
-source "$(dirname "$0")/lib.sh"
+source "$SOURCE_DIR/tools/kauto-lib.sh"
 
 app="$(work_folder tool removable)"
 map_drive F

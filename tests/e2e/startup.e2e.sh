@@ -1,6 +1,6 @@
 # The start-up window under Wine: title, the missing tool, the window graph
 # through the Pen Drive window, single instance, Exit.
-source "$(dirname "$0")/lib.sh"
+source "$SOURCE_DIR/tools/kauto-lib.sh"
 
 notool="$(work_folder notool startup-notool)"
 tool="$(work_folder tool startup-tool)"

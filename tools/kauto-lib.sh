@@ -1,4 +1,6 @@
-# Shared by the end-to-end scripts, which run inside tools/wine-env.sh.
+# Helpers for driving the real exe with kauto, shared by the end-to-end tests
+# (tests/e2e), the benchmarks (bench/) and the demo (tools/demo.sh), which all
+# run inside tools/wine-env.sh.
 set -euo pipefail
 
 E2E_ROOT="$WINEPREFIX/drive_c/e2e"   # seen by Kestrive as C:\e2e
