@@ -60,24 +60,24 @@ click frm_first btn_c
 wait-window frm_c
 sleep 300
 click frm_c btn_scan
-wait-box "Done. Virus shortcut detect!" 60
-box "Done. Virus shortcut detect!" ok
+wait-box "$ComputerFound" 60
+box "$ComputerFound" ok
 click frm_c btn_c_ma
 sleep 300
 click frm_c btn_d
-wait-box "Are you sure to delete this file(s)?"
+wait-box "$ConfirmDelete"
 KAUTO
 pid="$(host_pid)" || { echo "cpu: no kestrive.exe of this prefix found"; exit 1; }
 cpu0="$(cpu_ms "$pid")" t0="$(now_ms)"
 run_drive "Computer, the deletion" <<KAUTO
 attach kestrive.exe
-box "Are you sure to delete this file(s)?" yes question
-wait-box "Delete complete!" 120
+box "$ConfirmDelete" yes question
+wait-box "$DeleteComplete" 120
 KAUTO
 cpu1="$(cpu_ms "$pid")" t1="$(now_ms)"
 run_drive "Computer, the end" <<KAUTO
 attach kestrive.exe
-box "Delete complete!" ok
+box "$DeleteComplete" ok
 menu frm_c f2_Exit
 wait-exit 60
 KAUTO
@@ -97,9 +97,9 @@ launch $app\\kestrive.exe $app
 wait-window frm_first
 $(pen_drive_choose E)
 click frm_rd btn_scan
-box "Are you sure to scan this device?" yes question
-wait-box "Scan complete. Delete file that you don't know." 1800
-box "Scan complete. Delete file that you don't know." ok
+box "$ConfirmScan" yes question
+wait-box "$ScanFound" 1800
+box "$ScanFound" ok
 sleep 1000
 KAUTO
 pid="$(host_pid)" || { echo "cpu: no kestrive.exe of this prefix found"; exit 1; }

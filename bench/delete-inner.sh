@@ -2,7 +2,7 @@
 # for each size, a drive E: whose root holds that many shortcuts, hidden,
 # system and read-only as the worm leaves them. Kestrive scans it through the
 # real window, then its Delete of the virus list (automatic mode, the whole
-# list) is timed from Yes to the "Delete complete!" box. The same names are
+# list) is timed from Yes to the "$DeleteComplete" box. The same names are
 # then made again on the same root, as the scan left them, and Windows' own
 # del /f /a deletes them.
 #
@@ -60,19 +60,19 @@ wait-window frm_first
 $(pen_drive_choose E)
 expect-enabled frm_rd btn_scan 1
 click frm_rd btn_scan
-box "Are you sure to scan this device?" yes question
-wait-box "Scan complete. Delete file that you don't know." 1800
-box "Scan complete. Delete file that you don't know." ok
+box "$ConfirmScan" yes question
+wait-box "$ScanFound" 1800
+box "$ScanFound" ok
 expect-checked frm_rd chkAD 1
 sleep 300
 expect-enabled frm_rd btn_d2 1
 click frm_rd btn_d2
-wait-box "Are you sure to delete this file(s)?"
+wait-box "$ConfirmDelete"
 stopwatch start
-box "Are you sure to delete this file(s)?" yes question
-wait-box "Delete complete!" 1800
+box "$ConfirmDelete" yes question
+wait-box "$DeleteComplete" 1800
 stopwatch print delete
-box "Delete complete!" ok
+box "$DeleteComplete" ok
 menu frm_rd f_Exit
 wait-exit 60
 EOF

@@ -39,12 +39,12 @@ wait-window frm_first
 $(pen_drive_choose E)
 expect-enabled frm_rd btn_scan 1
 click frm_rd btn_scan
-wait-box "Are you sure to scan this device?"
+wait-box "$ConfirmScan"
 stopwatch start
-box "Are you sure to scan this device?" yes question
-wait-box "Scan complete. Delete file that you don't know." 1800
+box "$ConfirmScan" yes question
+wait-box "$ScanFound" 1800
 stopwatch print scan
-box "Scan complete. Delete file that you don't know." ok
+box "$ScanFound" ok
 menu frm_rd f_Exit
 wait-exit 60
 EOF

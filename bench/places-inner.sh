@@ -104,9 +104,9 @@ wait-window frm_c
 sleep 300
 stopwatch start
 click frm_c btn_scan
-wait-box "Done. Virus shortcut detect!" 600
+wait-box "$ComputerFound" 600
 stopwatch print scan
-box "Done. Virus shortcut detect!" ok
+box "$ComputerFound" ok
 echo lst_V
 items frm_c lst_V
 menu frm_c f2_Exit

@@ -72,9 +72,9 @@ wait-window frm_c
 sleep 300
 stopwatch start
 click frm_c btn_scan
-wait-box "Done. Virus shortcut detect!" 600
+wait-box "$ComputerFound" 600
 stopwatch print scan
-box "Done. Virus shortcut detect!" ok
+box "$ComputerFound" ok
 echo lst_P
 items frm_c lst_P
 echo lst_V

@@ -3,6 +3,8 @@
 # run inside tools/wine-env.sh.
 set -euo pipefail
 
+source "$SOURCE_DIR/tools/texts.sh"
+
 E2E_ROOT="$WINEPREFIX/drive_c/e2e"   # seen by Kestrive as C:\e2e
 mkdir -p "$E2E_ROOT/shots"
 
@@ -62,6 +64,6 @@ pen_drive_scan() {
   pen_drive_choose "$1"
   cat <<EOT
 click frm_rd btn_scan
-box "Are you sure to scan this device?" yes${2:+ $2}
+box "$ConfirmScan" yes${2:+ $2}
 EOT
 }

@@ -77,7 +77,7 @@ wait-window frm_first
 click frm_first btn_c
 wait-window frm_c
 click frm_c btn_scan
-box "Done. Virus shortcut detect!" ok error
+box "$ComputerFound" ok error
 expect-items frm_c lst_V "nfuzbk.vbs | nfuzbk | wscript.exe //B $q$vbs$q" "svcupd.exe | Svcupd | $q$roaming\\svcupd.exe$q -autorun" "winlogon.exe | winlogon | $temp\\winlogon.exe | $policy_run" "nfuzbk.vbs | nfuzbk | wscript.exe //B $q$vbs$q | $machine_run (64-bit)" "nfuzbk.vbs | nfuzbk.vbs | $startup\\nfuzbk.vbs | Startup folder"
 $(shot frm_c computer-places)
 EOF
@@ -88,8 +88,8 @@ drive <<EOF
 attach kestrive.exe
 click frm_c btn_c_ma
 click frm_c btn_d
-box "Are you sure to delete this file(s)?" yes question
-box "Delete complete!" ok information
+box "$ConfirmDelete" yes question
+box "$DeleteComplete" ok information
 expect-items frm_c lst_V
 expect-process $roaming\\svcupd.exe 0
 sleep 500

@@ -37,17 +37,17 @@ expect-attr "F:\\RECYCLER\\S-1-5-21-1234" 22
 launch $app\\kestrive.exe $app
 wait-window frm_first
 $(pen_drive_scan F question)
-box "Scan complete. Delete file that you don't know." ok information
+box "$ScanFound" ok information
 expect-items frm_rd lst_dir_2 Music.lnk Docs.lnk "USB DISK.lnk" iTunesHelper.vbe "RECYCLER\\S-1-5-21-1234\\0xd80a89c7.exe" "~\$WQHGV.FAT32"
 expect-items frm_rd lst_dir
-box "The virus moved your files into a folder without a name. Move them back to F:\\ now?" yes question
+box "${RestoreQuestionPrefix}F:\\$RestoreQuestionSuffix" yes question
 box "Moved 3 entries back to F:\\." ok information
 sleep 300
 $(shot frm_rd removable-payloads)
 expect-checked frm_rd chkAD 1
 click frm_rd btn_d2
-box "Are you sure to delete this file(s)?" yes question
-box "Delete complete!" ok information
+box "$ConfirmDelete" yes question
+box "$DeleteComplete" ok information
 expect-items frm_rd lst_dir_2
 expect-exists "F:\\Music.lnk" 0
 expect-exists "F:\\USB DISK.lnk" 0
