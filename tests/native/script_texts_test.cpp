@@ -17,7 +17,8 @@ using namespace kestrive;
 namespace {
 
 // The program's texts a script may name, by the name of their constant.
-#define KESTRIVE_TEXT(ns, name) {#name, ns::name}
+#define KESTRIVE_TEXT(ns, name) \
+  { #name, ns::name }
 const std::map<std::string, std::string> kProgramTexts = {
     KESTRIVE_TEXT(msg, DownloadQuestion),
     KESTRIVE_TEXT(msg, ConfirmDelete),
@@ -59,10 +60,10 @@ Sourced Source(const std::string& path) {
   // NUL-separated pairs: a text may hold any other character.
   const std::string command =
       "env -i PATH=/usr/bin:/bin bash --norc --noprofile -c '"
-      "set -eu; known=\"$(compgen -v)\"; source \"$1\"; "
+      "set -eu; declare -A known; for name in $(compgen -v); do known[$name]=1; done; source \"$1\"; "
       "for name in $(compgen -v); do "
-      "  [ \"$name\" = known ] && continue; "
-      "  grep -qxF \"$name\" <<<\"$known\" || printf \"%s\\0%s\\0\" \"$name\" \"${!name}\"; "
+      "  [ -n \"${known[$name]:-}\" ] || [ \"$name\" = known ] || [ \"$name\" = name ] || "
+      "  printf \"%s\\0%s\\0\" \"$name\" \"${!name}\"; "
       "done' bash '" +
       path + "'";
   Sourced out;
