@@ -15,11 +15,7 @@ source "$SOURCE_DIR/bench/lib.sh"
 bench_inner delete
 
 app="$(work_folder tool bench)"
-ROOTATTRS="$WIN32_BUILD/rootattrs.exe"
-rootattrs() { (cd "$WINEPREFIX/drive_c" && "$WINE" "$ROOTATTRS" "$@" | tr -d '\r'); }
 win_cmd() { (cd "$WINEPREFIX/drive_c" && "$WINE" cmd /c "$@" >/dev/null 2>&1); }
-now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
-median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 # How many entries the root holds (an empty root cannot even be listed).
 entries_left() { rootattrs count 'E:\' 2>/dev/null | sed -n 's/^\([0-9]*\) entries.*/\1/p' | grep . || echo 0; }
 warnings=0
@@ -33,13 +29,9 @@ expect_empty() {
 }
 
 map_drive E
-drive_root="$DRIVES/e"
-# Made by the host: Wine looks for every new name in every letter case,
-# which costs a walk of the whole folder each time.
 make_root() {
-  local n="$1"
-  rm -rf "${drive_root:?}/"*
-  (cd "$drive_root" && for (( i = 0; i < n; i++ )); do printf 'Photo %05d.lnk\0' "$i"; done | xargs -0 touch)
+  rm -rf "${DRIVES:?}/e/"*
+  shortcuts_on_e "$1"
 }
 
 mkdir -p "$WINEPREFIX/drive_c/bench-empty"
@@ -54,15 +46,8 @@ for n in "${sizes[@]}"; do
   for (( r = 1; r <= rounds; r++ )); do
     make_root "$n"
     rootattrs set 'E:\' 7 >/dev/null
-    out="$(drive <<EOF
-launch $app\\kestrive.exe $app
-wait-window frm_first
-$(pen_drive_choose E)
-expect-enabled frm_rd btn_scan 1
-click frm_rd btn_scan
-box "$ConfirmScan" yes question
-wait-box "$ScanFound" 1800
-box "$ScanFound" ok
+    bench_drive "$n entries" <<EOF
+$(pen_drive_scan_timed "$app" E)
 expect-checked frm_rd chkAD 1
 sleep 300
 expect-enabled frm_rd btn_d2 1
@@ -76,9 +61,7 @@ box "$DeleteComplete" ok
 menu frm_rd f_Exit
 wait-exit 60
 EOF
-)" || { echo "$out"; echo "delete: the run through the window failed ($n entries)"; exit 1; }
-    ms="$(echo "$out" | tr -d '\r' | sed -n 's/^delete: \([0-9]*\) ms$/\1/p')"
-    [ -n "$ms" ] || { echo "$out"; echo "delete: no time printed"; exit 1; }
+    bench_ms delete
     delete_ms+=("$ms")
     expect_empty "Delete"
 

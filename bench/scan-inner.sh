@@ -11,10 +11,7 @@ source "$SOURCE_DIR/bench/lib.sh"
 bench_inner scan
 
 app="$(work_folder tool bench)"
-ROOTATTRS="$WIN32_BUILD/rootattrs.exe"
-rootattrs() { (cd "$WINEPREFIX/drive_c" && "$WINE" "$ROOTATTRS" "$@" | tr -d '\r'); }
 win_attrib() { (cd "$WINEPREFIX/drive_c" && "$WINE" attrib "$@" >/dev/null); }
-now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 # counts LABEL READ-ONLY HIDDEN SYSTEM: prints the root's counts, and warns
 # when they are not these (a fast tool that leaves work undone proves nothing).
 warnings=0
@@ -70,24 +67,12 @@ for (( r = 1; r <= rounds; r++ )); do
   infect >/dev/null
   echo "   infected:      $(rootattrs count 'E:\')"
 
-  out="$(drive <<EOF
-launch $app\\kestrive.exe $app
-wait-window frm_first
-$(pen_drive_choose E)
-expect-enabled frm_rd btn_scan 1
-click frm_rd btn_scan
-wait-box "$ConfirmScan"
-stopwatch start
-box "$ConfirmScan" yes question
-wait-box "$ScanFound" 1800
-stopwatch print scan
-box "$ScanFound" ok
+  bench_drive <<EOF
+$(pen_drive_scan_timed "$app" E)
 menu frm_rd f_Exit
 wait-exit 60
 EOF
-)" || { echo "$out"; echo "scan: the run through the window failed"; exit 1; }
-  ms="$(echo "$out" | tr -d '\r' | sed -n 's/^scan: \([0-9]*\) ms$/\1/p')"
-  [ -n "$ms" ] || { echo "$out"; echo "scan: no time printed"; exit 1; }
+  bench_ms scan
   scan_ms+=("$ms")
   printf '   Scan:          %s ms   -> ' "$ms"
   counts Scan 0 6 6
@@ -112,7 +97,6 @@ t0="$(now_ms)"
 for flag in -h -s -r; do win_attrib "$flag" /d 'C:\bench-empty\*' || true; done
 startup_ms=$(( $(now_ms) - t0 ))
 
-median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 scan="$(median "${scan_ms[@]}")"
 attrib="$(median "${attrib_ms[@]}")"
 floor="$(median "${floor_ms[@]}")"

@@ -8,9 +8,6 @@ source "$SOURCE_DIR/tools/kauto-lib.sh"
 
 app="$(work_folder tool demo)"
 map_drive E
-user="$(whoami)"
-profile_host="$WINEPREFIX/drive_c/users/$user"
-profile="C:\\users\\$user"
 worm="usbguard.exe"
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 cp "$WIN32_BUILD/worm.exe" "$profile_host/$worm"

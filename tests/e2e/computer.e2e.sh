@@ -7,9 +7,6 @@
 source "$SOURCE_DIR/tools/kauto-lib.sh"
 
 app="$(work_folder tool computer)"
-user="$(whoami)"
-profile="C:\\users\\$user"
-profile_host="$WINEPREFIX/drive_c/users/$user"
 run='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 sys='HKCU\Software\Microsoft\Windows\CurrentVersion\Policies\System'
 adv='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Advanced'

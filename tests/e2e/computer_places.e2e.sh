@@ -8,21 +8,10 @@
 source "$SOURCE_DIR/tools/kauto-lib.sh"
 
 app="$(work_folder tool computer-places)"
-user="$(whoami)"
-profile="C:\\users\\$user"
-profile_host="$WINEPREFIX/drive_c/users/$user"
 roaming="$profile\\AppData\\Roaming"
 roaming_host="$profile_host/AppData/Roaming"
 local_host="$profile_host/AppData/Local"
-# %TEMP% and the Startup folder as this Wine has them (C:\users\<user>\Temp,
-# ...\Programs\StartUp).
-temp="$("$WINE" cmd /c echo %TEMP% | tr -d '\r' | sed 's/ *$//')"
-temp_host="$("$WINE" winepath -u "$temp" 2>/dev/null | tr -d '\r')"
-programs_host="$roaming_host/Microsoft/Windows/Start Menu/Programs"
-startup_name=Startup
-[ -d "$programs_host/StartUp" ] && startup_name=StartUp
-startup="$roaming\\Microsoft\\Windows\\Start Menu\\Programs\\$startup_name"
-startup_host="$programs_host/$startup_name"
+user_folders
 run='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 policy_run='HKCU\Software\Microsoft\Windows\CurrentVersion\Policies\Explorer\Run'
 machine_run='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'

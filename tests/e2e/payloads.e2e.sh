@@ -26,9 +26,8 @@ mklink shell 'F:\Docs.lnk' 'C:\windows\system32\cmd.exe' \
   '/c "start %cd%RECYCLER\S-1-5-21-1234\0xd80a89c7.exe &&%windir%\explorer.exe %cd%Docs"'
 mklink env 'F:\USB DISK.lnk' '%hoMEdrive%\WINDOWS\System32\rundll32.exe' '~$WQHGV.FAT32,_ldr@16 desktop.ini RET TLB'
 # Every root entry hidden and system, as the worm leaves them, and the folder below RECYCLER.
-rootattrs() { (cd "$WINEPREFIX/drive_c" && "$WINE" "$WIN32_BUILD/rootattrs.exe" "$@" >/dev/null); }
-rootattrs set 'F:\' 6
-rootattrs set 'F:\RECYCLER' 6
+rootattrs set 'F:\' 6 >/dev/null
+rootattrs set 'F:\RECYCLER' 6 >/dev/null
 
 echo "== three worm families and the folder with no name: payloads listed and deleted, files back at the root"
 drive <<EOF
