@@ -18,14 +18,10 @@ app="$(work_folder tool bench)"
 win_cmd() { (cd "$WINEPREFIX/drive_c" && "$WINE" cmd /c "$@" >/dev/null 2>&1); }
 # How many entries the root holds (an empty root cannot even be listed).
 entries_left() { rootattrs count 'E:\' 2>/dev/null | sed -n 's/^\([0-9]*\) entries.*/\1/p' | grep . || echo 0; }
-warnings=0
 expect_empty() {
   local left
   left="$(entries_left)"
-  if [ "$left" != 0 ]; then
-    echo "   WARNING: $left entries left on E:\\ after $1" >&2
-    warnings=$((warnings + 1))
-  fi
+  if [ "$left" != 0 ]; then warn "$left entries left on E:\\ after $1"; fi
 }
 
 map_drive E
@@ -100,15 +96,11 @@ done
 first="${sizes[0]}" last="${sizes[-1]}"
 ratio="$(awk -v a="$first" -v b="$last" -v da="${delete_of[$first]}" -v db="${delete_of[$last]}" \
   'BEGIN { printf "%.2f", (db / b) / (da / a) }')"
-speed="$(awk -v d="${delete_of[$last]}" -v x="${del_of[$last]}" 'BEGIN { printf "%.2f", (x > 0 ? d / x : 0) }')"
+speed="$(divide "${delete_of[$last]}" "${del_of[$last]}")"
 echo "per entry $last/$first:   $ratio"
 echo "Delete/del at $last:  $speed"
-verdict=MISS
-[ "${delete_of[$last]}" -le "${del_of[$last]}" ] && verdict=PASS
-echo "target: Delete of $last entries no slower than del of them: $verdict"
-verdict=MISS
-awk -v r="$ratio" 'BEGIN { exit !(r <= 1.5) }' && verdict=PASS
-echo "target: time per entry at $last within 1.5x of that at $first: $verdict"
-[ "$warnings" -eq 0 ] || echo "($warnings WARNING(s) above: entries were left on the drive)"
+target "Delete of $last entries no slower than del of them" [ "${delete_of[$last]}" -le "${del_of[$last]}" ]
+target "time per entry at $last within 1.5x of that at $first" awk -v r="$ratio" 'BEGIN { exit !(r <= 1.5) }'
+warnings_note "entries were left on the drive"
 
 rm -rf "${DRIVES:?}/e" "$WINEPREFIX/drive_c/bench-empty" "$E2E_ROOT/bench"

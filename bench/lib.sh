@@ -45,6 +45,7 @@ bench_run() {
 # 2 s on every closed message box, and the timings would mostly measure that.
 bench_inner() {
   BENCH="$1"
+  warnings=0
   source "$SOURCE_DIR/tools/kauto-lib.sh"
   if [ "$(basename "$WINEPREFIX")" != bench-prefix ]; then
     echo "$1-inner.sh: run bench/$1.sh (it uses its own Wine prefix)" >&2
@@ -55,6 +56,26 @@ bench_inner() {
 
 # ---- inside the Wine environment, after bench_inner
 
+# target <what> <command...>: the line that says whether the figures met a
+# target: PASS when the command succeeds, else MISS (a MISS does not fail the
+# benchmark).
+target() {
+  local what="$1" verdict=MISS
+  shift
+  if "$@"; then verdict=PASS; fi
+  echo "target: $what: $verdict"
+}
+# warn <text>: a figure may not be what it seems (a fast tool that leaves work
+# undone proves nothing); shown at once and counted for warnings_note.
+warn() {
+  echo "   WARNING: $1" >&2
+  warnings=$((warnings + 1))
+}
+# warnings_note <what was wrong>: the closing line, when there were warnings.
+warnings_note() { [ "$warnings" -eq 0 ] || echo "($warnings WARNING(s) above: $1)"; }
+
+# divide <a> <b>: a / b to two decimals (0 when b is 0).
+divide() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 # The middle one of whole numbers (of an even count, the lower middle one).
 median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }

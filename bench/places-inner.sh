@@ -83,7 +83,6 @@ echo "drop folders: $files files; start-up keys: $values text values, $expected 
 
 # ---- rounds
 
-warnings=0
 ms_all=()
 for (( r = 1; r <= rounds; r++ )); do
   computer_scan_listing "$app" lst_V
@@ -91,19 +90,16 @@ for (( r = 1; r <= rounds; r++ )); do
   mapfile -t lines < <(listed lst_V)
   printf '== round %s of %s: Scan %s ms   -> lst_V %s lines\n' "$r" "$rounds" "$ms" "${#lines[@]}"
   if [ "${#lines[@]}" -ne "$expected" ]; then
-    echo "   WARNING: expected $expected lines, one per value starting a file of a drop folder" >&2
+    warn "expected $expected lines, one per value starting a file of a drop folder"
     printf '   %s\n' "${lines[@]}" | grep -v ' | Startup [0-9]* | ' | head -20 >&2 || true
-    warnings=$((warnings + 1))
   fi
 done
 
 scan="$(median "${ms_all[@]}")"
-verdict=MISS
-[ "$scan" -le 500 ] && verdict=PASS
 
 echo
 echo "drop-folder files:   $files"
 echo "start-up values:     $values (REG_SZ) over ${#keys[@]} keys, $expected starting a file of a drop folder"
 echo "places scan:         $scan ms   (click on Scan to the 'Done.' box; rounds: ${ms_all[*]})"
-echo "target: places scan within 0.5 s: $verdict"
-[ "$warnings" -eq 0 ] || echo "($warnings WARNING(s) above: the list was not what the scan should show)"
+target "places scan within 0.5 s" [ "$scan" -le 500 ]
+warnings_note "the list was not what the scan should show"

@@ -55,7 +55,6 @@ echo "profile folder $profile: $exes executables; Run key: $values text values, 
 
 # ---- rounds
 
-warnings=0
 ms_all=()
 for (( r = 1; r <= rounds; r++ )); do
   computer_scan_listing "$app" lst_P lst_V
@@ -69,18 +68,15 @@ for (( r = 1; r <= rounds; r++ )); do
     "$r" "$rounds" "$ms" "${#listed[@]}" "${#lines[@]}"
   if [ "${#listed[@]}" -ne "$exes" ] || [ "${#want[@]}" -ne "${#line_of[@]}" ] ||
      [ "$(printf '%s\n' "${lines[@]}")" != "$(printf '%s\n' "${want[@]}")" ]; then
-    echo "   WARNING: expected $exes names and ${#line_of[@]} lines, one per matching value, in folder order" >&2
-    warnings=$((warnings + 1))
+    warn "expected $exes names and ${#line_of[@]} lines, one per matching value, in folder order"
   fi
 done
 
 scan="$(median "${ms_all[@]}")"
-verdict=MISS
-[ "$scan" -le 1000 ] && verdict=PASS
 
 echo
 echo "executables:         $exes in $profile"
 echo "Run values:          $values (REG_SZ), ${#line_of[@]} naming a profile executable"
 echo "Run scan:            $scan ms   (click on Scan to the 'Done.' box; rounds: ${ms_all[*]})"
-echo "target: Run scan within 1 s: $verdict"
-[ "$warnings" -eq 0 ] || echo "($warnings WARNING(s) above: the lists were not what the scan should show)"
+target "Run scan within 1 s" [ "$scan" -le 1000 ]
+warnings_note "the lists were not what the scan should show"

@@ -13,16 +13,14 @@ bench_inner scan
 app="$(work_folder tool bench)"
 win_attrib() { (cd "$WINEPREFIX/drive_c" && "$WINE" attrib "$@" >/dev/null); }
 # counts LABEL READ-ONLY HIDDEN SYSTEM: prints the root's counts, and warns
-# when they are not these (a fast tool that leaves work undone proves nothing).
-warnings=0
+# when they are not these.
 counts() {
   local got
   got="$(rootattrs count 'E:\')"
   echo "$got"
   case "$got" in
     "$entries entries, $2 read-only, $3 hidden, $4 system "*) ;;
-    *) echo "   WARNING: after $1 expected $entries entries, $2 read-only, $3 hidden, $4 system" >&2
-       warnings=$((warnings + 1)) ;;
+    *) warn "after $1 expected $entries entries, $2 read-only, $3 hidden, $4 system" ;;
   esac
 }
 
@@ -100,9 +98,7 @@ startup_ms=$(( $(now_ms) - t0 ))
 scan="$(median "${scan_ms[@]}")"
 attrib="$(median "${attrib_ms[@]}")"
 floor="$(median "${floor_ms[@]}")"
-ratio="$(awk -v s="$scan" -v a="$attrib" 'BEGIN { printf "%.2f", (a > 0 ? s / a : 0) }')"
-verdict=MISS
-[ "$scan" -le "$attrib" ] && verdict=PASS
+ratio="$(divide "$scan" "$attrib")"
 
 echo
 echo "entries:             $entries (rounds: $rounds, medians below)"
@@ -111,7 +107,7 @@ echo "attrib:              $attrib ms   (attrib -h, -s, -r /d E:\\*; rounds: ${a
 echo "  of it start-up:    $startup_ms ms   (the same three calls on an empty folder)"
 echo "one attribute pass:  $floor ms   (a listing and one SetFileAttributesW per entry, in one process)"
 echo "ratio Scan/attrib:   $ratio"
-echo "target: Scan no slower than attrib on the same root: $verdict"
-[ "$warnings" -eq 0 ] || echo "($warnings WARNING(s) above: a tool left entries hidden, system or read-only)"
+target "Scan no slower than attrib on the same root" [ "$scan" -le "$attrib" ]
+warnings_note "a tool left entries hidden, system or read-only"
 
 rm -rf "${DRIVES:?}/e" "$WINEPREFIX/drive_c/bench-empty" "$E2E_ROOT/bench"
