@@ -10,7 +10,7 @@
 #   bench/cpu.sh [lines]          (default 5)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-lines="${1:-5}"
-case "$lines" in ''|*[!0-9]*) echo "usage: bench/cpu.sh [lines]" >&2; exit 2 ;; esac
 source "$root/bench/lib.sh"
+lines="${1:-5}"
+whole_numbers "bench/cpu.sh [lines]" "$lines"
 bench_run cpu "CPU while waiting benchmark" "kestrive kauto pskill" "$lines"

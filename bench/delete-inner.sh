@@ -2,7 +2,7 @@
 # for each size, a drive E: whose root holds that many shortcuts, hidden,
 # system and read-only as the worm leaves them. Kestrive scans it through the
 # real window, then its Delete of the virus list (automatic mode, the whole
-# list) is timed from Yes to the "Delete complete!" box. The same names are
+# list) is timed from Yes to the "$DeleteComplete" box. The same names are
 # then made again on the same root, as the scan left them, and Windows' own
 # del /f /a deletes them.
 #
@@ -15,31 +15,19 @@ source "$SOURCE_DIR/bench/lib.sh"
 bench_inner delete
 
 app="$(work_folder tool bench)"
-ROOTATTRS="$WIN32_BUILD/rootattrs.exe"
-rootattrs() { (cd "$WINEPREFIX/drive_c" && "$WINE" "$ROOTATTRS" "$@" | tr -d '\r'); }
 win_cmd() { (cd "$WINEPREFIX/drive_c" && "$WINE" cmd /c "$@" >/dev/null 2>&1); }
-now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
-median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 # How many entries the root holds (an empty root cannot even be listed).
 entries_left() { rootattrs count 'E:\' 2>/dev/null | sed -n 's/^\([0-9]*\) entries.*/\1/p' | grep . || echo 0; }
-warnings=0
 expect_empty() {
   local left
   left="$(entries_left)"
-  if [ "$left" != 0 ]; then
-    echo "   WARNING: $left entries left on E:\\ after $1" >&2
-    warnings=$((warnings + 1))
-  fi
+  if [ "$left" != 0 ]; then warn "$left entries left on E:\\ after $1"; fi
 }
 
 map_drive E
-drive_root="$DRIVES/e"
-# Made by the host: Wine looks for every new name in every letter case,
-# which costs a walk of the whole folder each time.
 make_root() {
-  local n="$1"
-  rm -rf "${drive_root:?}/"*
-  (cd "$drive_root" && for (( i = 0; i < n; i++ )); do printf 'Photo %05d.lnk\0' "$i"; done | xargs -0 touch)
+  rm -rf "${DRIVES:?}/e/"*
+  shortcuts_on_e "$1"
 }
 
 mkdir -p "$WINEPREFIX/drive_c/bench-empty"
@@ -54,31 +42,22 @@ for n in "${sizes[@]}"; do
   for (( r = 1; r <= rounds; r++ )); do
     make_root "$n"
     rootattrs set 'E:\' 7 >/dev/null
-    out="$(drive <<EOF
-launch $app\\kestrive.exe $app
-wait-window frm_first
-$(pen_drive_choose E)
-expect-enabled frm_rd btn_scan 1
-click frm_rd btn_scan
-box "Are you sure to scan this device?" yes question
-wait-box "Scan complete. Delete file that you don't know." 1800
-box "Scan complete. Delete file that you don't know." ok
+    bench_drive "$n entries" <<EOF
+$(pen_drive_scan_timed "$app" E)
 expect-checked frm_rd chkAD 1
 sleep 300
 expect-enabled frm_rd btn_d2 1
 click frm_rd btn_d2
-wait-box "Are you sure to delete this file(s)?"
+wait-box "$ConfirmDelete"
 stopwatch start
-box "Are you sure to delete this file(s)?" yes question
-wait-box "Delete complete!" 1800
+box "$ConfirmDelete" yes question
+wait-box "$DeleteComplete" 1800
 stopwatch print delete
-box "Delete complete!" ok
+box "$DeleteComplete" ok
 menu frm_rd f_Exit
 wait-exit 60
 EOF
-)" || { echo "$out"; echo "delete: the run through the window failed ($n entries)"; exit 1; }
-    ms="$(echo "$out" | tr -d '\r' | sed -n 's/^delete: \([0-9]*\) ms$/\1/p')"
-    [ -n "$ms" ] || { echo "$out"; echo "delete: no time printed"; exit 1; }
+    bench_ms delete
     delete_ms+=("$ms")
     expect_empty "Delete"
 
@@ -117,15 +96,11 @@ done
 first="${sizes[0]}" last="${sizes[-1]}"
 ratio="$(awk -v a="$first" -v b="$last" -v da="${delete_of[$first]}" -v db="${delete_of[$last]}" \
   'BEGIN { printf "%.2f", (db / b) / (da / a) }')"
-speed="$(awk -v d="${delete_of[$last]}" -v x="${del_of[$last]}" 'BEGIN { printf "%.2f", (x > 0 ? d / x : 0) }')"
+speed="$(divide "${delete_of[$last]}" "${del_of[$last]}")"
 echo "per entry $last/$first:   $ratio"
 echo "Delete/del at $last:  $speed"
-verdict=MISS
-[ "${delete_of[$last]}" -le "${del_of[$last]}" ] && verdict=PASS
-echo "target: Delete of $last entries no slower than del of them: $verdict"
-verdict=MISS
-awk -v r="$ratio" 'BEGIN { exit !(r <= 1.5) }' && verdict=PASS
-echo "target: time per entry at $last within 1.5x of that at $first: $verdict"
-[ "$warnings" -eq 0 ] || echo "($warnings WARNING(s) above: entries were left on the drive)"
+target "Delete of $last entries no slower than del of them" [ "${delete_of[$last]}" -le "${del_of[$last]}" ]
+target "time per entry at $last within 1.5x of that at $first" awk -v r="$ratio" 'BEGIN { exit !(r <= 1.5) }'
+warnings_note "entries were left on the drive"
 
 rm -rf "${DRIVES:?}/e" "$WINEPREFIX/drive_c/bench-empty" "$E2E_ROOT/bench"

@@ -11,12 +11,12 @@
 #   bench/delete.sh [entries ...]     BENCH_ROUNDS=n for n rounds (default 3; medians)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+source "$root/bench/lib.sh"
 sizes=("$@")
 [ ${#sizes[@]} -gt 0 ] || sizes=(1000 4000 16000 32767)
 rounds="${BENCH_ROUNDS:-3}"
-case "${sizes[*]}$rounds" in *[!0-9\ ]*) echo "usage: bench/delete.sh [entries ...]" >&2; exit 2 ;; esac
+whole_numbers "bench/delete.sh [entries ...]" "${sizes[@]}" "$rounds"
 for n in "${sizes[@]}"; do
   if [ "$n" -lt 1 ] || [ "$n" -gt 32767 ]; then echo "delete.sh: a list holds 1 to 32767 entries" >&2; exit 2; fi
 done
-source "$root/bench/lib.sh"
 bench_run delete "Pen Drive Delete benchmark" "kestrive kauto pskill rootattrs" "$rounds" "${sizes[@]}"

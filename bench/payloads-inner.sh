@@ -14,8 +14,6 @@ bench_inner payloads
 now="$(work_folder tool bench-now)"
 before="$(work_folder tool bench-before)"
 cp "$base_exe" "$E2E_ROOT/bench-before/kestrive.exe"
-ROOTATTRS="$WIN32_BUILD/rootattrs.exe"
-rootattrs() { (cd "$WINEPREFIX/drive_c" && "$WINE" "$ROOTATTRS" "$@" | tr -d '\r'); }
 
 map_drive E
 root="$DRIVES/e"
@@ -29,50 +27,35 @@ perl -e 'local $/; open(my $t, "<", $ARGV[0]) or die; my $b = <$t>;
 printf 'worm script' > "$root/iTunesHelper.vbe"
 echo "root E:\\ with $entries entries: $((entries - 1)) shortcuts of $(stat -c %s "$E2E_ROOT/template.lnk") bytes and the script they run"
 
-# scan <app folder> <label>: prints the scan's milliseconds.
+# scan <app folder> <label>: sets ms to the scan's milliseconds.
 scan() {
   rootattrs set 'E:\' 7 >/dev/null
-  local out ms
-  out="$(drive <<EOF
-launch $1\\kestrive.exe $1
-wait-window frm_first
-$(pen_drive_choose E)
-expect-enabled frm_rd btn_scan 1
-click frm_rd btn_scan
-wait-box "Are you sure to scan this device?"
-stopwatch start
-box "Are you sure to scan this device?" yes question
-wait-box "Scan complete. Delete file that you don't know." 1800
-stopwatch print scan
-box "Scan complete. Delete file that you don't know." ok
+  bench_drive "$2" <<EOF
+$(pen_drive_scan_timed "$1" E)
 menu frm_rd f_Exit
 wait-exit 60
 EOF
-)" || { echo "$out" >&2; echo "payloads: the run of $2 through the window failed" >&2; exit 1; }
-  ms="$(echo "$out" | tr -d '\r' | sed -n 's/^scan: \([0-9]*\) ms$/\1/p')"
-  [ -n "$ms" ] || { echo "$out" >&2; echo "payloads: no time printed" >&2; exit 1; }
-  echo "$ms"
+  bench_ms scan
 }
 
 now_ms=() before_ms=()
 for (( r = 1; r <= rounds; r++ )); do
   echo "== round $r of $rounds"
-  before_ms+=("$(scan "$before" earlier)")
+  scan "$before" earlier
+  before_ms+=("$ms")
   echo "   scan, shortcuts not read:  ${before_ms[-1]} ms"
-  now_ms+=("$(scan "$now" now)")
+  scan "$now" now
+  now_ms+=("$ms")
   echo "   scan, every shortcut read: ${now_ms[-1]} ms   -> $(rootattrs count 'E:\')"
 done
 
-median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 a="$(median "${now_ms[@]}")"
 b="$(median "${before_ms[@]}")"
-ratio="$(awk -v a="$a" -v b="$b" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')"
-verdict=MISS
-awk -v r="$ratio" 'BEGIN { exit !(r <= 1.5) }' && verdict=PASS
+ratio="$(divide "$a" "$b")"
 echo
 echo "entries:                   $entries (rounds: $rounds, medians below)"
 echo "scan reading shortcuts:    $a ms   (rounds: ${now_ms[*]})"
 echo "scan before (not reading): $b ms   (rounds: ${before_ms[*]})"
 echo "ratio:                     $ratio"
-echo "target: at most 1.5 times the scan that does not read them: $verdict"
+target "at most 1.5 times the scan that does not read them" awk -v r="$ratio" 'BEGIN { exit !(r <= 1.5) }'
 rm -rf "${DRIVES:?}/e" "$E2E_ROOT/bench-now" "$E2E_ROOT/bench-before" "$E2E_ROOT/template.lnk"

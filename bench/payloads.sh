@@ -9,9 +9,10 @@
 #   bench/payloads.sh [entries]        BENCH_ROUNDS=n for n rounds (default 3; medians)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+source "$root/bench/lib.sh"
 entries="${1:-32767}"
 rounds="${BENCH_ROUNDS:-3}"
-case "$entries$rounds" in *[!0-9]*) echo "usage: bench/payloads.sh [entries]" >&2; exit 2 ;; esac
+whole_numbers "bench/payloads.sh [entries]" "$entries" "$rounds"
 base="${BENCH_BASE:-$(git -C "$root" merge-base HEAD main)}"
 # The earlier exe, built once per commit in a folder of its own.
 base_dir="$root/build/bench-base/$(git -C "$root" rev-parse --short "$base")"
@@ -23,6 +24,5 @@ if [ ! -f "$base_dir/kestrive.exe" ]; then
   cp "$base_dir/src/build/win32/kestrive.exe" "$base_dir/kestrive.exe"
   rm -rf "$base_dir/src"
 fi
-source "$root/bench/lib.sh"
 bench_run payloads "Pen Drive scan of shortcuts, read against not read (base $(git -C "$root" rev-parse --short "$base"))" \
   "kestrive kauto pskill rootattrs mklink" "$entries" "$rounds" "$base_dir/kestrive.exe"

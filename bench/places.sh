@@ -11,9 +11,9 @@
 #   bench/places.sh [files] [values]   BENCH_ROUNDS=n for n rounds (default 3; median)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+source "$root/bench/lib.sh"
 files="${1:-1000}"
 values="${2:-1000}"
 rounds="${BENCH_ROUNDS:-3}"
-case "$files$values$rounds" in *[!0-9]*) echo "usage: bench/places.sh [files] [values]" >&2; exit 2 ;; esac
-source "$root/bench/lib.sh"
+whole_numbers "bench/places.sh [files] [values]" "$files" "$values" "$rounds"
 bench_run places "Start-up places scan benchmark" "kestrive kauto pskill" "$files" "$values" "$rounds"

@@ -13,9 +13,6 @@ source "$SOURCE_DIR/bench/lib.sh"
 bench_inner runkey
 
 app="$(work_folder tool bench)"
-user="$(whoami)"
-profile="C:\\users\\$user"
-profile_host="$WINEPREFIX/drive_c/users/$user"
 run_key='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run'
 bench_files="$profile_host/kestrive-bench"
 cleanup() {
@@ -49,46 +46,21 @@ declare -A line_of  # executable -> the one line its value gives
     else
       data="\"C:\\Program Files\\Vendor $v\\tray.exe\" /background"
     fi
-    esc="${data//\\/\\\\}"
-    esc="${esc//\"/\\\"}"
-    printf '"%s"="%s"\r\n' "$name" "$esc"
+    reg_sz "$name" "$data"
   done
 } >"$reg_file"
-"$WINE" reg import 'C:\kestrive-bench.reg' >/dev/null 2>&1
-rm -f "$reg_file"
+reg_import "$reg_file"
 
 echo "profile folder $profile: $exes executables; Run key: $values text values, ${#line_of[@]} naming one of them"
 
 # ---- rounds
 
-warnings=0
 ms_all=()
 for (( r = 1; r <= rounds; r++ )); do
-  out="$(drive <<KAUTO
-launch $app\\kestrive.exe $app
-wait-window frm_first
-click frm_first btn_c
-wait-window frm_c
-sleep 300
-stopwatch start
-click frm_c btn_scan
-wait-box "Done. Virus shortcut detect!" 600
-stopwatch print scan
-box "Done. Virus shortcut detect!" ok
-echo lst_P
-items frm_c lst_P
-echo lst_V
-items frm_c lst_V
-menu frm_c f2_Exit
-wait-exit 60
-KAUTO
-)" || { echo "$out"; echo "runkey: the run through the window failed"; exit 1; }
-  out="$(echo "$out" | tr -d '\r')"
-  ms="$(echo "$out" | sed -n 's/^scan: \([0-9]*\) ms$/\1/p')"
-  [ -n "$ms" ] || { echo "$out"; echo "runkey: no time printed"; exit 1; }
+  computer_scan_listing "$app" lst_P lst_V
   ms_all+=("$ms")
-  mapfile -t listed < <(echo "$out" | sed -n '/^lst_P$/,/^lst_V$/p' | sed -n 's/^  //p')
-  mapfile -t lines < <(echo "$out" | sed -n '/^lst_V$/,$p' | sed -n 's/^  //p')
+  mapfile -t listed < <(listed lst_P)
+  mapfile -t lines < <(listed lst_V)
   # The lines come grouped by executable, in the folder's listing order.
   want=()
   for exe in "${listed[@]}"; do [ -n "${line_of[$exe]:-}" ] && want+=("${line_of[$exe]}"); done
@@ -96,19 +68,15 @@ KAUTO
     "$r" "$rounds" "$ms" "${#listed[@]}" "${#lines[@]}"
   if [ "${#listed[@]}" -ne "$exes" ] || [ "${#want[@]}" -ne "${#line_of[@]}" ] ||
      [ "$(printf '%s\n' "${lines[@]}")" != "$(printf '%s\n' "${want[@]}")" ]; then
-    echo "   WARNING: expected $exes names and ${#line_of[@]} lines, one per matching value, in folder order" >&2
-    warnings=$((warnings + 1))
+    warn "expected $exes names and ${#line_of[@]} lines, one per matching value, in folder order"
   fi
 done
 
-median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 scan="$(median "${ms_all[@]}")"
-verdict=MISS
-[ "$scan" -le 1000 ] && verdict=PASS
 
 echo
 echo "executables:         $exes in $profile"
 echo "Run values:          $values (REG_SZ), ${#line_of[@]} naming a profile executable"
 echo "Run scan:            $scan ms   (click on Scan to the 'Done.' box; rounds: ${ms_all[*]})"
-echo "target: Run scan within 1 s: $verdict"
-[ "$warnings" -eq 0 ] || echo "($warnings WARNING(s) above: the lists were not what the scan should show)"
+target "Run scan within 1 s" [ "$scan" -le 1000 ]
+warnings_note "the lists were not what the scan should show"

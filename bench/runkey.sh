@@ -9,9 +9,9 @@
 #   bench/runkey.sh [executables] [values]   BENCH_ROUNDS=n for n rounds (default 3; median)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+source "$root/bench/lib.sh"
 exes="${1:-1000}"
 values="${2:-1000}"
 rounds="${BENCH_ROUNDS:-3}"
-case "$exes$values$rounds" in *[!0-9]*) echo "usage: bench/runkey.sh [executables] [values]" >&2; exit 2 ;; esac
-source "$root/bench/lib.sh"
+whole_numbers "bench/runkey.sh [executables] [values]" "$exes" "$values" "$rounds"
 bench_run runkey "Run-entry scan benchmark" "kestrive kauto pskill" "$exes" "$values" "$rounds"

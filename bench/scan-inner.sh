@@ -11,21 +11,16 @@ source "$SOURCE_DIR/bench/lib.sh"
 bench_inner scan
 
 app="$(work_folder tool bench)"
-ROOTATTRS="$WIN32_BUILD/rootattrs.exe"
-rootattrs() { (cd "$WINEPREFIX/drive_c" && "$WINE" "$ROOTATTRS" "$@" | tr -d '\r'); }
 win_attrib() { (cd "$WINEPREFIX/drive_c" && "$WINE" attrib "$@" >/dev/null); }
-now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 # counts LABEL READ-ONLY HIDDEN SYSTEM: prints the root's counts, and warns
-# when they are not these (a fast tool that leaves work undone proves nothing).
-warnings=0
+# when they are not these.
 counts() {
   local got
   got="$(rootattrs count 'E:\')"
   echo "$got"
   case "$got" in
     "$entries entries, $2 read-only, $3 hidden, $4 system "*) ;;
-    *) echo "   WARNING: after $1 expected $entries entries, $2 read-only, $3 hidden, $4 system" >&2
-       warnings=$((warnings + 1)) ;;
+    *) warn "after $1 expected $entries entries, $2 read-only, $3 hidden, $4 system" ;;
   esac
 }
 
@@ -70,24 +65,12 @@ for (( r = 1; r <= rounds; r++ )); do
   infect >/dev/null
   echo "   infected:      $(rootattrs count 'E:\')"
 
-  out="$(drive <<EOF
-launch $app\\kestrive.exe $app
-wait-window frm_first
-$(pen_drive_choose E)
-expect-enabled frm_rd btn_scan 1
-click frm_rd btn_scan
-wait-box "Are you sure to scan this device?"
-stopwatch start
-box "Are you sure to scan this device?" yes question
-wait-box "Scan complete. Delete file that you don't know." 1800
-stopwatch print scan
-box "Scan complete. Delete file that you don't know." ok
+  bench_drive <<EOF
+$(pen_drive_scan_timed "$app" E)
 menu frm_rd f_Exit
 wait-exit 60
 EOF
-)" || { echo "$out"; echo "scan: the run through the window failed"; exit 1; }
-  ms="$(echo "$out" | tr -d '\r' | sed -n 's/^scan: \([0-9]*\) ms$/\1/p')"
-  [ -n "$ms" ] || { echo "$out"; echo "scan: no time printed"; exit 1; }
+  bench_ms scan
   scan_ms+=("$ms")
   printf '   Scan:          %s ms   -> ' "$ms"
   counts Scan 0 6 6
@@ -112,13 +95,10 @@ t0="$(now_ms)"
 for flag in -h -s -r; do win_attrib "$flag" /d 'C:\bench-empty\*' || true; done
 startup_ms=$(( $(now_ms) - t0 ))
 
-median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 scan="$(median "${scan_ms[@]}")"
 attrib="$(median "${attrib_ms[@]}")"
 floor="$(median "${floor_ms[@]}")"
-ratio="$(awk -v s="$scan" -v a="$attrib" 'BEGIN { printf "%.2f", (a > 0 ? s / a : 0) }')"
-verdict=MISS
-[ "$scan" -le "$attrib" ] && verdict=PASS
+ratio="$(divide "$scan" "$attrib")"
 
 echo
 echo "entries:             $entries (rounds: $rounds, medians below)"
@@ -127,7 +107,7 @@ echo "attrib:              $attrib ms   (attrib -h, -s, -r /d E:\\*; rounds: ${a
 echo "  of it start-up:    $startup_ms ms   (the same three calls on an empty folder)"
 echo "one attribute pass:  $floor ms   (a listing and one SetFileAttributesW per entry, in one process)"
 echo "ratio Scan/attrib:   $ratio"
-echo "target: Scan no slower than attrib on the same root: $verdict"
-[ "$warnings" -eq 0 ] || echo "($warnings WARNING(s) above: a tool left entries hidden, system or read-only)"
+target "Scan no slower than attrib on the same root" [ "$scan" -le "$attrib" ]
+warnings_note "a tool left entries hidden, system or read-only"
 
 rm -rf "${DRIVES:?}/e" "$WINEPREFIX/drive_c/bench-empty" "$E2E_ROOT/bench"

@@ -8,8 +8,8 @@
 #   bench/scan.sh [entries]           BENCH_ROUNDS=n for n rounds (default 3; medians)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+source "$root/bench/lib.sh"
 entries="${1:-32767}"
 rounds="${BENCH_ROUNDS:-3}"
-case "$entries$rounds" in *[!0-9]*) echo "usage: bench/scan.sh [entries]" >&2; exit 2 ;; esac
-source "$root/bench/lib.sh"
+whole_numbers "bench/scan.sh [entries]" "$entries" "$rounds"
 bench_run scan "Pen Drive scan benchmark" "kestrive kauto pskill rootattrs" "$entries" "$rounds"

@@ -25,13 +25,12 @@ sleep 200
 KAUTO
   done
 )"
-out="$(echo "$script" | drive)" || { echo "$out"; echo "startup: the runs through the window failed"; exit 1; }
-out="$(echo "$out" | tr -d '\r')"
-warmup="$(echo "$out" | sed -n 's/^run0: \([0-9]*\) ms$/\1/p')"
+bench_drive <<<"$script"
+bench_ms run0
+warmup="$ms"
 mapfile -t ms_all < <(echo "$out" | sed -n 's/^run[1-9][0-9]*: \([0-9]*\) ms$/\1/p')
 [ "${#ms_all[@]}" -eq "$runs" ] || { echo "$out"; echo "startup: not every run printed a time"; exit 1; }
 
-median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 echo "runs:                $runs (after one warm-up run of $warmup ms)"
 echo "start-up:            $(median "${ms_all[@]}") ms median   (launch to the visible start-up window; runs: ${ms_all[*]})"
 echo "fastest, slowest:    $(printf '%s\n' "${ms_all[@]}" | sort -n | head -1) ms, $(printf '%s\n' "${ms_all[@]}" | sort -n | tail -1) ms"

@@ -6,7 +6,7 @@
 #   bench/startup.sh [runs]   (default 9, after one warm-up run that is not counted)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-runs="${1:-9}"
-case "$runs" in ''|*[!0-9]*) echo "usage: bench/startup.sh [runs]" >&2; exit 2 ;; esac
 source "$root/bench/lib.sh"
+runs="${1:-9}"
+whole_numbers "bench/startup.sh [runs]" "$runs"
 bench_run startup "Start-up benchmark" "kestrive kauto pskill" "$runs"

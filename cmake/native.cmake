@@ -4,6 +4,8 @@ include(GoogleTest)
 file(GLOB KESTRIVE_NATIVE_TESTS CONFIGURE_DEPENDS tests/native/*.cpp)
 add_executable(native_tests ${KESTRIVE_NATIVE_TESTS})
 target_link_libraries(native_tests PRIVATE kestrive_fake GTest::gtest GTest::gtest_main)
+# Where tests find the scripts' files they check against the program.
+target_compile_definitions(native_tests PRIVATE KESTRIVE_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}")
 gtest_discover_tests(native_tests DISCOVERY_TIMEOUT 60)
 
 # The Windows layers, run under Wine from the cross builds (see tools/test.sh).

@@ -4,13 +4,10 @@
 # and tells what it found and removed; "interactive" leaves that to you.
 set -euo pipefail
 mode="${1:-play}"
-source "$SOURCE_DIR/tests/e2e/lib.sh"
+source "$SOURCE_DIR/tools/kauto-lib.sh"
 
 app="$(work_folder tool demo)"
 map_drive E
-user="$(whoami)"
-profile_host="$WINEPREFIX/drive_c/users/$user"
-profile="C:\\users\\$user"
 worm="usbguard.exe"
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 cp "$WIN32_BUILD/worm.exe" "$profile_host/$worm"
@@ -52,7 +49,7 @@ launch $app\\kestrive.exe $app
 wait-window frm_first
 $(shot frm_first demo-1-start)
 $(pen_drive_scan E)
-box "Scan complete. Delete file that you don't know." ok
+box "$ScanFound" ok
 echo "Pen Drive scan of E:\\ found executables:"
 items frm_rd lst_dir
 echo "and virus entries:"
@@ -60,11 +57,11 @@ items frm_rd lst_dir_2
 $(shot frm_rd demo-2-pen-drive-scan)
 mark frm_rd lst_dir RECYCLER.exe
 click frm_rd btn_d2
-box "Are you sure to delete this file(s)?" yes
-box "Delete complete!" ok
+box "$ConfirmDelete" yes
+box "$DeleteComplete" ok
 click frm_rd btn_del
-box "Are you sure to delete this file(s)?" yes
-box "Delete complete!" ok
+box "$ConfirmDelete" yes
+box "$DeleteComplete" ok
 echo "Deleted them all; the user's folders and files are visible again:"
 expect-attr "E:\\Holiday photos" 16
 expect-attr "E:\\Homework" 16
@@ -76,7 +73,7 @@ wait-window frm_first
 click frm_first btn_c
 wait-window frm_c
 click frm_c btn_scan
-box "Done. Virus shortcut detect!" ok error
+box "$ComputerFound" ok error
 echo "Computer scan found in the profile folder:"
 items frm_c lst_P
 echo "and start-up entries:"
@@ -85,8 +82,8 @@ $(shot frm_c demo-3-computer-scan)
 sleep 300
 click frm_c btn_c_ma
 click frm_c btn_d
-box "Are you sure to delete this file(s)?" yes
-box "Delete complete!" ok
+box "$ConfirmDelete" yes
+box "$DeleteComplete" ok
 expect-exists "$profile\\$worm" 0
 echo "Ended the worm through pskill, deleted $profile\\$worm, removed its Run value and restored the Windows settings."
 click frm_c btn_x

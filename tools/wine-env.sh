@@ -7,7 +7,8 @@
 #   wine-env.sh <win32 build> shell <command...>        any command inside the environment
 #
 # Scripts run with: WINE (the loader), WIN32_BUILD, KESTRIVE_EXE, KAUTO,
-# DRIVES (host folder of the mapped drives), map_drive, kauto, shot, wine_path.
+# DRIVES (host folder of the mapped drives), map_drive, kauto, wine_path;
+# tools/kauto-lib.sh, which they source, adds the helpers that drive the exe.
 set -euo pipefail
 
 WIN32_BUILD="$(cd "$1" && pwd)"

@@ -4,12 +4,9 @@
 # removed, the settings restored, while a process of that name running from
 # another folder keeps running; profile executables deleted on their own;
 # the Registry Manager writes what it shows next time.
-source "$(dirname "$0")/lib.sh"
+source "$SOURCE_DIR/tools/kauto-lib.sh"
 
 app="$(work_folder tool computer)"
-user="$(whoami)"
-profile="C:\\users\\$user"
-profile_host="$WINEPREFIX/drive_c/users/$user"
 run='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 sys='HKCU\Software\Microsoft\Windows\CurrentVersion\Policies\System'
 adv='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Advanced'
@@ -44,7 +41,7 @@ expect-enabled frm_c btn_c_r 0
 expect-enabled frm_c btn_Er 0
 expect-enabled frm_c btn_d 0
 click frm_c btn_scan
-box "Done. Virus shortcut detect!" ok error
+box "$ComputerFound" ok error
 expect-items frm_c lst_P svchost.exe tool.exe game.exe
 expect-items frm_c lst_V "$worm_line"
 expect-enabled frm_c btn_c_r 1
@@ -53,13 +50,13 @@ sleep 300
 expect-enabled frm_c btn_d 1
 $(shot frm_c computer-lists)
 click frm_c btn_d
-box "Please select file to delete!" ok information
+box "$SelectFile" ok information
 click frm_c btn_c_ma
 sleep 200
 expect-marked frm_c lst_V "$worm_line" 1
 click frm_c btn_d
-box "Are you sure to delete this file(s)?" yes question
-box "Delete complete!" ok information
+box "$ConfirmDelete" yes question
+box "$DeleteComplete" ok information
 expect-process $profile\\svchost.exe 0
 expect-process $decoy 1
 expect-exists "$profile\\svchost.exe" 0
@@ -83,9 +80,9 @@ expect-items frm_c lst_P tool.exe game.exe
 mark frm_c lst_P tool.exe
 mark frm_c lst_P game.exe
 click frm_c btn_Ed
-box "Are you sure to delete this file(s)?" yes
-box "Cannot delete file '$profile\\game.exe' because file is being used. Try again." ok error
-box "Delete complete. If that unknown file still exist, please login in Safe Mode!" ok information
+box "$ConfirmDelete" yes
+box "$CannotDeletePrefix$profile\\game.exe$InUseComputer" ok error
+box "$DeleteLeftComputer" ok information
 expect-exists "$profile\\tool.exe" 0
 expect-items frm_c lst_P game.exe
 EOF
@@ -95,7 +92,7 @@ drive <<EOF
 attach kestrive.exe
 reg-delete $adv HideFileExt
 menu frm_c ex_fReg
-box "Make sure you 'Run As Administrator' to do this. (For windows 7 and vista only)" ok information
+box "$RunAsAdmin" ok information
 wait-window frm_RM
 expect-checked frm_RM chk_NTM 0
 expect-checked frm_RM chk_NRE 0
@@ -104,11 +101,11 @@ expect-checked frm_RM chk_SE 1
 check frm_RM chk_NTM 1
 check frm_RM chk_SE 0
 click frm_RM btn_okk
-box "Are you sure to do this?" no question
+box "$ConfirmRegistry" no question
 expect-visible frm_RM 1
 expect-reg $sys DisableTaskMgr 0
 click frm_RM btn_okk
-box "Are you sure to do this?" yes question
+box "$ConfirmRegistry" yes question
 wait-window frm_c
 expect-visible frm_RM 0
 expect-reg $sys DisableTaskMgr 1
@@ -116,7 +113,7 @@ expect-reg $adv HideFileExt 1
 expect-reg $adv Hidden 0
 expect-reg $adv SuperHidden 1
 menu frm_c ex_fReg
-box "Make sure you 'Run As Administrator' to do this. (For windows 7 and vista only)" ok
+box "$RunAsAdmin" ok
 wait-window frm_RM
 expect-checked frm_RM chk_NTM 1
 expect-checked frm_RM chk_SE 0

@@ -5,24 +5,13 @@
 # an exe worm in %TEMP% started from the policy's Run key. Beside them an app
 # installed per user and a logon script whose host runs too. Select All,
 # Delete: the worms go, the legitimate ones stay.
-source "$(dirname "$0")/lib.sh"
+source "$SOURCE_DIR/tools/kauto-lib.sh"
 
 app="$(work_folder tool computer-places)"
-user="$(whoami)"
-profile="C:\\users\\$user"
-profile_host="$WINEPREFIX/drive_c/users/$user"
 roaming="$profile\\AppData\\Roaming"
 roaming_host="$profile_host/AppData/Roaming"
 local_host="$profile_host/AppData/Local"
-# %TEMP% and the Startup folder as this Wine has them (C:\users\<user>\Temp,
-# ...\Programs\StartUp).
-temp="$("$WINE" cmd /c echo %TEMP% | tr -d '\r' | sed 's/ *$//')"
-temp_host="$("$WINE" winepath -u "$temp" 2>/dev/null | tr -d '\r')"
-programs_host="$roaming_host/Microsoft/Windows/Start Menu/Programs"
-startup_name=Startup
-[ -d "$programs_host/StartUp" ] && startup_name=StartUp
-startup="$roaming\\Microsoft\\Windows\\Start Menu\\Programs\\$startup_name"
-startup_host="$programs_host/$startup_name"
+user_folders
 run='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 policy_run='HKCU\Software\Microsoft\Windows\CurrentVersion\Policies\Explorer\Run'
 machine_run='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
@@ -77,7 +66,7 @@ wait-window frm_first
 click frm_first btn_c
 wait-window frm_c
 click frm_c btn_scan
-box "Done. Virus shortcut detect!" ok error
+box "$ComputerFound" ok error
 expect-items frm_c lst_V "nfuzbk.vbs | nfuzbk | wscript.exe //B $q$vbs$q" "svcupd.exe | Svcupd | $q$roaming\\svcupd.exe$q -autorun" "winlogon.exe | winlogon | $temp\\winlogon.exe | $policy_run" "nfuzbk.vbs | nfuzbk | wscript.exe //B $q$vbs$q | $machine_run (64-bit)" "nfuzbk.vbs | nfuzbk.vbs | $startup\\nfuzbk.vbs | Startup folder"
 $(shot frm_c computer-places)
 EOF
@@ -88,8 +77,8 @@ drive <<EOF
 attach kestrive.exe
 click frm_c btn_c_ma
 click frm_c btn_d
-box "Are you sure to delete this file(s)?" yes question
-box "Delete complete!" ok information
+box "$ConfirmDelete" yes question
+box "$DeleteComplete" ok information
 expect-items frm_c lst_V
 expect-process $roaming\\svcupd.exe 0
 sleep 500

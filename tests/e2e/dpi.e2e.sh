@@ -2,11 +2,10 @@
 # label or title cut off, no control outside its window or its frame, the
 # pictures grown with the rest. Pictures of each, and of each menu open, go
 # to docs/dpi100 and docs/dpi150.
-source "$(dirname "$0")/lib.sh"
+source "$SOURCE_DIR/tools/kauto-lib.sh"
 
 app="$(work_folder tool dpi)"
 map_drive E
-admin="Make sure you 'Run As Administrator' to do this. (For windows 7 and vista only)"
 
 # The screen's DPI as Windows keeps it; programs read it when they start, so
 # the prefix's programs are ended (which also writes the registry out).
@@ -33,9 +32,9 @@ $(shot frm_first "$dir/startup-window")
 $(menu_shot frm_first f "$dir/startup-menu-file")
 $(menu_shot frm_first h "$dir/startup-menu-help")
 $(pen_drive_scan E question)
-wait-box "Scan complete. Delete file that you don't know."
+wait-box "$ScanFound"
 shot-box "C:\\e2e\\shots\\$dir\\message-box.bmp"
-box "Scan complete. Delete file that you don't know." ok information
+box "$ScanFound" ok information
 expect-items frm_rd lst_dir_2 autorun.inf "Holiday Photos.lnk"
 expect-fits frm_rd
 $(shot frm_rd "$dir/pen-drive-window")
@@ -50,7 +49,7 @@ $(shot frm_c "$dir/computer-window")
 $(menu_shot frm_c f "$dir/computer-menu-file")
 $(menu_shot frm_c x "$dir/computer-menu-extra")
 menu frm_c ex_fReg
-box "$admin" ok information
+box "$RunAsAdmin" ok information
 wait-window frm_RM
 expect-fits frm_RM
 $(shot frm_RM "$dir/registry-manager-window")

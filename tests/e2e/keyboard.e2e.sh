@@ -1,20 +1,18 @@
 # Every window by the keyboard alone: Tab order, the default button of Enter,
 # Esc as the window's way back, access keys, the focus kept on a usable
 # control, and message boxes owned by the window that asks.
-source "$(dirname "$0")/lib.sh"
+source "$SOURCE_DIR/tools/kauto-lib.sh"
 
 notool="$(work_folder notool keyboard-notool)"
 app="$(work_folder tool keyboard)"
 map_drive E
-download="Some file not found. Button 'computer' has been disable. Are you sure to download new version?"
-admin="Make sure you 'Run As Administrator' to do this. (For windows 7 and vista only)"
 
 echo "== start-up window: no owner for the first question, Computer disabled, Esc does not end the process"
 drive <<EOF
 launch $notool\\kestrive.exe $notool
-wait-box "$download"
+wait-box "$DownloadQuestion"
 expect-box-owner -
-box "$download" no question
+box "$DownloadQuestion" no question
 wait-window frm_first
 expect-focus frm_first btn_rd
 expect-tab-order frm_first btn_c btn_rd
@@ -69,7 +67,7 @@ echo "== access keys: only captions whose first letter no other button or menu o
   check_keys frm_c f2_Back=B f2_Exit=x ex_fReg=R
   echo "expect-text frm_c ex_fReg \"Registry Manager\""
   echo "menu frm_c ex_fReg"
-  echo "box \"$admin\" ok information"
+  echo "box \"$RunAsAdmin\" ok information"
   echo "wait-window frm_RM"
   check_keys frm_RM chk_DCMD=D btn_okk=O btn_zx=C chk_NRE=- chk_HFO=- chk_NTM=- chk_SHFF=- chk_SE=- fme_RM=-
   echo "expect-text frm_RM chk_DCMD \"Disable CMD\""
@@ -117,9 +115,9 @@ expect-tab-order frm_c btn_scan btn_x lst_V btn_c_ma btn_c_uma btn_c_r btn_d lst
 expect-default frm_c btn_scan
 expect-focus frm_c btn_scan
 key frm_c enter
-wait-box "Done. Virus shortcut not detect!"
+wait-box "$ComputerClean"
 expect-box-owner frm_c
-box "Done. Virus shortcut not detect!" ok information
+box "$ComputerClean" ok information
 expect-focus frm_c btn_scan
 key frm_c tab
 expect-focus frm_c btn_x
@@ -135,9 +133,9 @@ attach kestrive.exe
 key frm_first alt+c
 wait-window frm_c
 menu frm_c ex_fReg
-wait-box "$admin"
+wait-box "$RunAsAdmin"
 expect-box-owner -
-box "$admin" ok information
+box "$RunAsAdmin" ok information
 wait-window frm_RM
 expect-tab-order frm_RM chk_NRE chk_DCMD chk_HFO chk_NTM chk_SHFF chk_SE btn_okk btn_zx
 expect-default frm_RM btn_okk
@@ -151,9 +149,9 @@ key frm_RM space
 sleep 300
 expect-checked frm_RM chk_DCMD 0
 key frm_RM enter
-wait-box "Are you sure to do this?"
+wait-box "$ConfirmRegistry"
 expect-box-owner frm_RM
-box "Are you sure to do this?" no question
+box "$ConfirmRegistry" no question
 expect-visible frm_RM 1
 expect-focus frm_RM chk_DCMD
 menu frm_RM RM_h_htraa
@@ -167,9 +165,9 @@ menu frm_RM RM_h_htraa
 wait-window frm_help
 expect-focus frm_help btn_ok
 click frm_RM btn_okk
-wait-box "Are you sure to do this?"
+wait-box "$ConfirmRegistry"
 expect-box-owner frm_RM
-box "Are you sure to do this?" no question
+box "$ConfirmRegistry" no question
 expect-focus frm_RM chk_DCMD
 key frm_RM esc
 wait-window frm_c
@@ -231,15 +229,15 @@ select frm_rd cmb_rd "E:\\"
 sleep 300
 expect-enabled frm_rd btn_scan 1
 key frm_rd enter
-wait-box "Are you sure to scan this device?"
+wait-box "$ConfirmScan"
 expect-box-owner frm_rd
-box "Are you sure to scan this device?" no question
+box "$ConfirmScan" no question
 expect-attr "E:\\autorun.inf" 7
 expect-items frm_rd lst_dir_2
 expect-focus frm_rd cmb_rd
 key frm_rd enter
-box "Are you sure to scan this device?" yes question
-box "Scan complete. Delete file that you don't know." ok information
+box "$ConfirmScan" yes question
+box "$ScanFound" ok information
 expect-items frm_rd lst_dir_2 autorun.inf
 expect-focus frm_rd cmb_rd
 key frm_rd tab
@@ -251,19 +249,19 @@ expect-focus frm_rd btn_r_dir2
 key frm_rd tab
 expect-focus frm_rd btn_d2
 key frm_rd enter
-box "Are you sure to delete this file(s)?" no question
+box "$ConfirmDelete" no question
 expect-exists "E:\\autorun.inf" 1
 expect-focus frm_rd btn_d2
 key frm_rd space
-box "Are you sure to delete this file(s)?" yes question
-box "Delete complete!" ok information
+box "$ConfirmDelete" yes question
+box "$DeleteComplete" ok information
 expect-exists "E:\\autorun.inf" 0
 sleep 300
 expect-enabled frm_rd btn_d2 0
 expect-focus frm_rd btn_scan
 expect-default frm_rd btn_scan
 key frm_rd enter
-box "Are you sure to scan this device?" no question
+box "$ConfirmScan" no question
 key frm_rd alt+a
 sleep 300
 expect-checked frm_rd chkAD 0
@@ -281,7 +279,7 @@ make-file "E:\\setup.exe" 6
 launch $app\\kestrive.exe $app
 wait-window frm_first
 $(pen_drive_scan E)
-box "Scan complete. Delete file that you don't know." ok information
+box "$ScanFound" ok information
 key frm_rd alt+a
 sleep 300
 expect-checked frm_rd chkAD 0
@@ -305,8 +303,8 @@ key frm_rd tab
 key frm_rd tab
 expect-focus frm_rd btn_del
 key frm_rd enter
-box "Are you sure to delete this file(s)?" yes question
-box "Delete complete!" ok information
+box "$ConfirmDelete" yes question
+box "$DeleteComplete" ok information
 expect-exists "E:\\setup.exe" 0
 sleep 300
 expect-enabled frm_rd btn_del 0

@@ -2,11 +2,10 @@
 # one is reached from the keyboard alone (F10 or Alt with the menu's letter,
 # the arrows, the entry's letter, Enter), with real key presses to the window
 # in front; no command is sent to a window directly.
-source "$(dirname "$0")/lib.sh"
+source "$SOURCE_DIR/tools/kauto-lib.sh"
 
 app="$(work_folder tool menus)"
 map_drive E
-admin="Make sure you 'Run As Administrator' to do this. (For windows 7 and vista only)"
 
 echo "== start-up window: History, About and the help window through the Help menu"
 drive <<EOF
@@ -38,7 +37,7 @@ wait-window frm_rd
 select frm_rd cmb_rd "E:\\"
 sleep 300
 keys frm_rd alt+x s
-box "Are you sure to show all file this device?" yes question
+box "$ConfirmShowAll" yes question
 no-box 1
 expect-attr "E:\\hidden.txt" 0
 keys frm_rd alt+f b
@@ -52,7 +51,7 @@ attach kestrive.exe
 keys frm_first alt+c
 wait-window frm_c
 keys frm_c alt+x r
-box "$admin" ok information
+box "$RunAsAdmin" ok information
 wait-window frm_RM
 keys frm_RM alt+h h
 wait-window frm_help

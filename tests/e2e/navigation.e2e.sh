@@ -1,9 +1,8 @@
 # Every window opened and left by every way out, through the real exe; the
 # parent comes back enabled. Screenshots of every window go to docs/.
-source "$(dirname "$0")/lib.sh"
+source "$SOURCE_DIR/tools/kauto-lib.sh"
 
 app="$(work_folder tool navigation)"
-admin="Make sure you 'Run As Administrator' to do this. (For windows 7 and vista only)"
 
 # leave <window> <way out: a button, "menu:<entry>" or "close">
 leave() {
@@ -17,7 +16,7 @@ leave() {
 open_rm() {
   cat <<EOF
 menu frm_c ex_fReg
-box "$admin" ok information
+box "$RunAsAdmin" ok information
 wait-window frm_RM
 expect-visible frm_c 0
 EOF

@@ -1,6 +1,6 @@
 # The three shortcut-worm families and the folder with no name on one stick,
 # cleaned through the real window with the automatic box checked.
-source "$(dirname "$0")/lib.sh"
+source "$SOURCE_DIR/tools/kauto-lib.sh"
 
 app="$(work_folder tool payloads)"
 map_drive F
@@ -26,9 +26,8 @@ mklink shell 'F:\Docs.lnk' 'C:\windows\system32\cmd.exe' \
   '/c "start %cd%RECYCLER\S-1-5-21-1234\0xd80a89c7.exe &&%windir%\explorer.exe %cd%Docs"'
 mklink env 'F:\USB DISK.lnk' '%hoMEdrive%\WINDOWS\System32\rundll32.exe' '~$WQHGV.FAT32,_ldr@16 desktop.ini RET TLB'
 # Every root entry hidden and system, as the worm leaves them, and the folder below RECYCLER.
-rootattrs() { (cd "$WINEPREFIX/drive_c" && "$WINE" "$WIN32_BUILD/rootattrs.exe" "$@" >/dev/null); }
-rootattrs set 'F:\' 6
-rootattrs set 'F:\RECYCLER' 6
+rootattrs set 'F:\' 6 >/dev/null
+rootattrs set 'F:\RECYCLER' 6 >/dev/null
 
 echo "== three worm families and the folder with no name: payloads listed and deleted, files back at the root"
 drive <<EOF
@@ -37,17 +36,17 @@ expect-attr "F:\\RECYCLER\\S-1-5-21-1234" 22
 launch $app\\kestrive.exe $app
 wait-window frm_first
 $(pen_drive_scan F question)
-box "Scan complete. Delete file that you don't know." ok information
+box "$ScanFound" ok information
 expect-items frm_rd lst_dir_2 Music.lnk Docs.lnk "USB DISK.lnk" iTunesHelper.vbe "RECYCLER\\S-1-5-21-1234\\0xd80a89c7.exe" "~\$WQHGV.FAT32"
 expect-items frm_rd lst_dir
-box "The virus moved your files into a folder without a name. Move them back to F:\\ now?" yes question
+box "${RestoreQuestionPrefix}F:\\$RestoreQuestionSuffix" yes question
 box "Moved 3 entries back to F:\\." ok information
 sleep 300
 $(shot frm_rd removable-payloads)
 expect-checked frm_rd chkAD 1
 click frm_rd btn_d2
-box "Are you sure to delete this file(s)?" yes question
-box "Delete complete!" ok information
+box "$ConfirmDelete" yes question
+box "$DeleteComplete" ok information
 expect-items frm_rd lst_dir_2
 expect-exists "F:\\Music.lnk" 0
 expect-exists "F:\\USB DISK.lnk" 0

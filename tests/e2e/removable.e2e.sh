@@ -1,5 +1,5 @@
 # The Pen Drive cleaner through the real window, on folders mapped as drives.
-source "$(dirname "$0")/lib.sh"
+source "$SOURCE_DIR/tools/kauto-lib.sh"
 
 app="$(work_folder tool removable)"
 map_drive F
@@ -25,8 +25,8 @@ select frm_rd cmb_rd "F:\\"
 sleep 300
 expect-enabled frm_rd btn_scan 1
 click frm_rd btn_scan
-box "Are you sure to scan this device?" yes question
-box "Scan complete. Delete file that you don't know." ok information
+box "$ConfirmScan" yes question
+box "$ScanFound" ok information
 expect-items frm_rd lst_dir
 expect-items frm_rd lst_dir_2 Photos.lnk autorun.inf run.vbs
 expect-attr "F:\\Photos" 16
@@ -37,8 +37,8 @@ expect-enabled frm_rd btn_s2 0
 expect-enabled frm_rd btn_d2 1
 expect-enabled frm_rd btn_r 1
 click frm_rd btn_d2
-box "Are you sure to delete this file(s)?" yes question
-box "Delete complete!" ok information
+box "$ConfirmDelete" yes question
+box "$DeleteComplete" ok information
 expect-items frm_rd lst_dir_2
 expect-exists "F:\\Photos.lnk" 0
 expect-exists "F:\\autorun.inf" 0
@@ -71,7 +71,7 @@ hold "E:\\locked.lnk"
 launch $app\\kestrive.exe $app
 wait-window frm_first
 $(pen_drive_scan E)
-box "Scan complete. Delete file that you don't know." ok
+box "$ScanFound" ok
 expect-items frm_rd lst_dir setup.exe Setup.EXE.lnk
 expect-items frm_rd lst_dir_2 backup.com report.lnk. report.lnk фото.lnk 写真.lnk 😀.vbs locked.lnk
 expect-attr "E:\\Documents" 16
@@ -88,16 +88,16 @@ sleep 200
 expect-marked frm_rd lst_dir_2 report.lnk. 1
 expect-marked frm_rd lst_dir_2 report.lnk 0
 click frm_rd btn_d2
-box "Are you sure to delete this file(s)?" yes
-box "Delete complete. If unknown file still exist, please login in Safe Mode OR try next boot(restart computer)!" ok
+box "$ConfirmDelete" yes
+box "$DeleteLeftRemovable" ok
 expect-exists "E:\\report.lnk." 0
 expect-exists "E:\\report.lnk" 1
 expect-items frm_rd lst_dir_2 backup.com report.lnk фото.lnk 写真.lnk 😀.vbs locked.lnk Setup.EXE.lnk
 check frm_rd chkAD 1
 click frm_rd btn_d2
-box "Are you sure to delete this file(s)?" yes
-boxes ok "Cannot delete file 'E:\\backup.com' because file is being used." "Cannot delete file 'E:\\locked.lnk' because file is being used."
-box "Delete complete. If unknown file still exist, please login in Safe Mode OR try next boot(restart computer)!" ok
+box "$ConfirmDelete" yes
+boxes ok "${CannotDeletePrefix}E:\\backup.com$InUseRemovable" "${CannotDeletePrefix}E:\\locked.lnk$InUseRemovable"
+box "$DeleteLeftRemovable" ok
 expect-items frm_rd lst_dir_2 backup.com locked.lnk
 expect-exists "E:\\фото.lnk" 0
 expect-exists "E:\\写真.lnk" 0
@@ -106,12 +106,12 @@ expect-exists "E:\\backup.com" 1
 expect-exists "E:\\locked.lnk" 1
 mark frm_rd lst_dir setup.exe
 click frm_rd btn_del
-box "Are you sure to delete this file(s)?" yes
-box "Delete complete!" ok
+box "$ConfirmDelete" yes
+box "$DeleteComplete" ok
 expect-exists "E:\\setup.exe" 0
 make-file "E:\\hidden.txt" 6
 menu frm_rd e_sa
-box "Are you sure to show all file this device?" yes question
+box "$ConfirmShowAll" yes question
 no-box 1
 expect-attr "E:\\hidden.txt" 0
 expect-attr "E:\\System Volume Information" 16
@@ -127,7 +127,7 @@ make-file "E:\\twin.lnk" 6
 launch $app\\kestrive.exe $app
 wait-window frm_first
 $(pen_drive_scan E)
-box "Scan complete. Delete file that you don't know." ok
+box "$ScanFound" ok
 expect-items frm_rd lst_dir_2 backup.com locked.lnk twin.lnk
 select frm_rd cmb_rd "F:\\"
 sleep 300
@@ -136,8 +136,8 @@ expect-items frm_rd lst_dir
 select frm_rd cmb_rd "E:\\"
 sleep 300
 click frm_rd btn_scan
-box "Are you sure to scan this device?" yes
-box "Scan complete. Delete file that you don't know." ok
+box "$ConfirmScan" yes
+box "$ScanFound" ok
 expect-items frm_rd lst_dir_2 backup.com locked.lnk twin.lnk
 click frm_rd btn_rsd
 sleep 300

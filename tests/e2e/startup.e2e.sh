@@ -1,6 +1,6 @@
 # The start-up window under Wine: title, the missing tool, the window graph
 # through the Pen Drive window, single instance, Exit.
-source "$(dirname "$0")/lib.sh"
+source "$SOURCE_DIR/tools/kauto-lib.sh"
 
 notool="$(work_folder notool startup-notool)"
 tool="$(work_folder tool startup-tool)"
@@ -8,7 +8,7 @@ tool="$(work_folder tool startup-tool)"
 echo "== tool missing: the question, Computer disabled, Pen Drive and back"
 drive <<EOF
 launch $notool\\kestrive.exe $notool
-box "Some file not found. Button 'computer' has been disable. Are you sure to download new version?" no question
+box "$DownloadQuestion" no question
 wait-window frm_first
 expect-enabled frm_first btn_c 0
 expect-enabled frm_first btn_rd 1

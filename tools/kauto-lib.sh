@@ -1,8 +1,33 @@
-# Shared by the end-to-end scripts, which run inside tools/wine-env.sh.
+# Helpers for driving the real exe with kauto, shared by the end-to-end tests
+# (tests/e2e), the benchmarks (bench/) and the demo (tools/demo.sh), which all
+# run inside tools/wine-env.sh.
 set -euo pipefail
+
+source "$SOURCE_DIR/tools/texts.sh"
 
 E2E_ROOT="$WINEPREFIX/drive_c/e2e"   # seen by Kestrive as C:\e2e
 mkdir -p "$E2E_ROOT/shots"
+
+# The prefix user's profile folder, as Kestrive sees it and on the host.
+profile="C:\\users\\$(whoami)"
+profile_host="$WINEPREFIX/drive_c/users/$(whoami)"
+
+# user_folders: sets temp and startup (%TEMP% and the Startup folder as this
+# Wine has them: C:\users\<user>\Temp, ...\Programs\StartUp) and their host
+# paths temp_host and startup_host. It asks Wine, so only scripts that need
+# them call it.
+user_folders() {
+  local programs="AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs" name=Startup
+  temp="$("$WINE" cmd /c echo %TEMP% | tr -d '\r' | sed 's/ *$//')"
+  temp_host="$("$WINE" winepath -u "$temp" 2>/dev/null | tr -d '\r')"
+  [ -d "$profile_host/${programs//\\//}/StartUp" ] && name=StartUp
+  startup="$profile\\$programs\\$name"
+  startup_host="$profile_host/${programs//\\//}/$name"
+}
+
+# rootattrs ARGS...: the test tool that sets and counts the attributes of a
+# root's entries in one process (rootattrs.exe, tests/support/rootattrs.cpp).
+rootattrs() { (cd "$WINEPREFIX/drive_c" && "$WINE" "$WIN32_BUILD/rootattrs.exe" "$@" | tr -d '\r'); }
 
 # work_folder tool|notool NAME: a folder C:\e2e\NAME holding kestrive.exe
 # (and the stand-in tool when asked); prints its Windows path.
@@ -60,6 +85,6 @@ pen_drive_scan() {
   pen_drive_choose "$1"
   cat <<EOT
 click frm_rd btn_scan
-box "Are you sure to scan this device?" yes${2:+ $2}
+box "$ConfirmScan" yes${2:+ $2}
 EOT
 }
