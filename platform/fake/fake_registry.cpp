@@ -135,9 +135,7 @@ long FakeRegistry::openKeyEx(uint32_t root, const std::string& path, uint32_t ac
     if (allowance->second <= 0) return kErrorAccessDenied;
     --allowance->second;
   }
-  if (denied_.count(k)) return kErrorAccessDenied;
-  if (!keys_.count(k)) return kErrorFileNotFound;
-  return opened(k, root, key);
+  return openExisting(k, root, key);
 }
 
 long FakeRegistry::openKey(uint32_t root, const std::string& path, HKey* key) {
@@ -145,9 +143,7 @@ long FakeRegistry::openKey(uint32_t root, const std::string& path, HKey* key) {
   log_.push_back("RegOpenKey " + std::to_string(root) + " " + path);
   *key = 0;
   std::string k = keyName(root, path);
-  if (denied_.count(k)) return kErrorAccessDenied;
-  if (!keys_.count(k)) return kErrorFileNotFound;
-  return opened(k, root, key);
+  return openExisting(k, root, key);
 }
 
 long FakeRegistry::createKey(uint32_t root, const std::string& path, HKey* key) {
@@ -156,6 +152,12 @@ long FakeRegistry::createKey(uint32_t root, const std::string& path, HKey* key) 
   std::string k = keyName(root, path);
   if (denied_.count(k) || (readOnlyRoots_.count(root) && !keys_.count(k))) return kErrorAccessDenied;
   addKey(root, path);
+  return opened(k, root, key);
+}
+
+long FakeRegistry::openExisting(const std::string& k, uint32_t root, HKey* key) {
+  if (denied_.count(k)) return kErrorAccessDenied;
+  if (!keys_.count(k)) return kErrorFileNotFound;
   return opened(k, root, key);
 }
 

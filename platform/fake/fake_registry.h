@@ -63,6 +63,8 @@ class FakeRegistry : public Registry {
   static void put(Key& key, const std::string& name, uint32_t type, std::vector<uint8_t> data);
   // A new handle of the key of that name.
   long opened(const std::string& k, uint32_t root, HKey* key);
+  // A new handle of the key of that name when it is there and may be opened.
+  long openExisting(const std::string& k, uint32_t root, HKey* key);
   Key* keyOf(HKey h);
   // The key name a handle stands for in the log; "?" for no open handle.
   std::string nameOf(HKey h) const;
