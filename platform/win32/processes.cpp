@@ -1,5 +1,6 @@
 #include "platform/win32/processes.h"
 
+#include "platform/win32/process_params.h"
 #include "platform/win32/wide.h"
 
 #include <windows.h>
@@ -7,7 +8,6 @@
 #include <tlhelp32.h>
 #include <winternl.h>
 
-#include <bit>
 #include <cstdint>
 
 namespace kestrive::win32 {
@@ -89,27 +89,8 @@ bool readExactly(HANDLE h, uint64_t at, void* out, size_t size) {
          got == size;
 }
 
-// The command line of the process whose PEB lies at peb, read with
-// read(at, out, size), which gives exactly size bytes of that process's
-// memory or fails. The layouts are Windows' own: the parameters' address in
-// the PEB, then the command line's UNICODE_STRING in the parameters (its
-// length in bytes, then where its characters lie), for a 32-bit and a
-// 64-bit process.
-template <typename Read>
-std::string commandLineAt(Read read, uint64_t peb, bool target32) {
-  const uint64_t paramsAt = target32 ? 0x10 : 0x20, commandAt = target32 ? 0x40 : 0x70;
-  const size_t pointer = target32 ? 4 : 8;  // the size of an address in that process
-  // A 4-byte address read into the low half of a zeroed 8-byte one.
-  static_assert(std::endian::native == std::endian::little);
-  uint64_t params = 0, buffer = 0;
-  uint16_t length = 0;
-  if (!read(peb + paramsAt, &params, pointer) || !read(params + commandAt, &length, sizeof length) ||
-      !read(params + commandAt + pointer, &buffer, pointer))
-    return {};
-  std::wstring text(length / sizeof(wchar_t), L'\0');
-  if (!text.empty() && !read(buffer, text.data(), text.size() * sizeof(wchar_t))) return {};
-  return narrow(text);
-}
+// UTF-8 of the UTF-16 text read from another process.
+std::string utf8Of(const std::u16string& text) { return narrow(std::wstring(text.begin(), text.end())); }
 
 #if !defined(_WIN64)
 // A 64-bit process seen from a 32-bit one on 64-bit Windows: its 64-bit PEB,
@@ -136,7 +117,7 @@ std::string readCommandLine64(HANDLE h) {
     ULONG64 got = 0;
     return at != 0 && read(h, at, out, size, &got) == 0 && got == size;
   };
-  return commandLineAt(get, basic.peb, false);
+  return utf8Of(commandLineAt(get, basic.peb, false));
 }
 #endif
 
@@ -158,12 +139,13 @@ std::string Win32Processes::commandLineOf(uint32_t pid) {
   } else if (sizeof(void*) == 8 && targetWow64) {
     // A 32-bit process seen from a 64-bit one: its own 32-bit PEB.
     ULONG_PTR peb32 = 0;
-    if (query(h, kProcessWow64Information, &peb32, sizeof peb32, nullptr) == 0) out = commandLineAt(local, peb32, true);
+    if (query(h, kProcessWow64Information, &peb32, sizeof peb32, nullptr) == 0)
+      out = utf8Of(commandLineAt(local, peb32, true));
   } else if (sizeof(void*) == 8 || selfWow64 == targetWow64) {
     // The same layout as our own.
     PROCESS_BASIC_INFORMATION basic{};
     if (query(h, ProcessBasicInformation, &basic, sizeof basic, nullptr) == 0)
-      out = commandLineAt(local, reinterpret_cast<uintptr_t>(basic.PebBaseAddress), sizeof(void*) == 4);
+      out = utf8Of(commandLineAt(local, reinterpret_cast<uintptr_t>(basic.PebBaseAddress), sizeof(void*) == 4));
   } else {
 #if !defined(_WIN64)
     out = readCommandLine64(h);
