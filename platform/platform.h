@@ -60,25 +60,18 @@ class FileSystem {
   virtual std::unique_ptr<DirListing> list(const std::string& pattern, uint32_t mask) = 0;
   // The file's first bytes, at most maxBytes; nullopt when it cannot be opened
   // or read, is a folder, a device or a link elsewhere, or is larger than
-  // maxBytes (a planted huge file is never read whole). Reading changes
-  // nothing, so a file system that cannot read reads nothing.
-  virtual std::optional<std::vector<uint8_t>> readFile(const std::string& /*path*/, size_t /*maxBytes*/) {
-    return std::nullopt;
-  }
+  // maxBytes (a planted huge file is never read whole).
+  virtual std::optional<std::vector<uint8_t>> readFile(const std::string& path, size_t maxBytes) = 0;
   // readFile and setAttributes in one: the file is opened once, read as
   // readFile reads it, and given the attributes as setAttributes gives them.
   // The attributes are set even when it cannot be read.
   virtual std::optional<std::vector<uint8_t>> readAndSetAttributes(const std::string& path, size_t maxBytes,
-                                                                   uint32_t attributes) {
-    std::optional<std::vector<uint8_t>> bytes = readFile(path, maxBytes);
-    setAttributes(path, attributes);
-    return bytes;
-  }
+                                                                   uint32_t attributes) = 0;
   // Renames an entry (file or folder) to another name on the same volume;
   // never replaces an existing entry, never copies. False when it did not move.
-  virtual bool moveNoReplace(const std::string& /*from*/, const std::string& /*to*/) { return false; }
+  virtual bool moveNoReplace(const std::string& from, const std::string& to) = 0;
   // Removes a folder only when it holds nothing; false otherwise.
-  virtual bool removeEmptyFolder(const std::string& /*path*/) { return false; }
+  virtual bool removeEmptyFolder(const std::string& path) = 0;
 };
 
 using HKey = uintptr_t;  // 0: no key

@@ -228,7 +228,8 @@ TEST(RemovableDelete, SurvivorIsReportedInUseWithItsFullPath) {
 
 namespace {
 
-// Reports every deletion as done and deletes nothing.
+// Reports every deletion as done and deletes nothing; anything else it
+// leaves to the fake.
 class LyingDeleteFs : public FileSystem {
  public:
   explicit LyingDeleteFs(fake::FakeFs& fs) : fs_(fs) {}
@@ -245,6 +246,14 @@ class LyingDeleteFs : public FileSystem {
   std::unique_ptr<DirListing> list(const std::string& pattern, uint32_t mask) override {
     return fs_.list(pattern, mask);
   }
+  std::optional<std::vector<uint8_t>> readFile(const std::string& p, size_t max) override {
+    return fs_.readFile(p, max);
+  }
+  std::optional<std::vector<uint8_t>> readAndSetAttributes(const std::string& p, size_t max, uint32_t a) override {
+    return fs_.readAndSetAttributes(p, max, a);
+  }
+  bool moveNoReplace(const std::string& from, const std::string& to) override { return fs_.moveNoReplace(from, to); }
+  bool removeEmptyFolder(const std::string&) override { return true; }
 
  private:
   fake::FakeFs& fs_;

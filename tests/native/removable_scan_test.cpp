@@ -340,6 +340,14 @@ class FlakyListingFs : public FileSystem {
     while (auto n = inner->next()) names.push_back(*n);
     return std::make_unique<Listing>(names, goodNames, emptyName);
   }
+  std::optional<std::vector<uint8_t>> readFile(const std::string& p, size_t max) override {
+    return fs_.readFile(p, max);
+  }
+  std::optional<std::vector<uint8_t>> readAndSetAttributes(const std::string& p, size_t max, uint32_t a) override {
+    return fs_.readAndSetAttributes(p, max, a);
+  }
+  bool moveNoReplace(const std::string& from, const std::string& to) override { return fs_.moveNoReplace(from, to); }
+  bool removeEmptyFolder(const std::string& p) override { return fs_.removeEmptyFolder(p); }
 
  private:
   class Listing : public DirListing {
