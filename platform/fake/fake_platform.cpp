@@ -13,17 +13,17 @@ FakePlatform::FakePlatform() {
   fs.addDir("C:\\Windows");
   fs.addDir("C:\\Program Files");
   fs.addDir("C:\\Kestrive");
-  fs.addFile("C:\\Kestrive\\pskill.exe");
+  fs.addFile(std::string("C:\\Kestrive\\") + kToolName);
   fs.addFile("C:\\Kestrive\\kestrive.exe");
   fs.addDir("C:\\Users\\user");
   fs.cwd = "C:\\Kestrive";
   reg.addKey(HKCU, "Software\\Microsoft\\Windows\\CurrentVersion\\Run");
   // The stand-in tool: the system's cmd.exe running the working folder's
-  // pskill.exe with a pid ends that process, when the tool is there.
+  // The tool with a pid ends that process, when the tool is there.
   proc.onRun = [this](const std::string& program, const std::string& cmd) {
-    const std::string tool = "\"\"" + env.workingFolder() + "\\pskill.exe\" ";
+    const std::string tool = "\"\"" + env.workingFolder() + "\\" + kToolName + "\" ";
     const size_t at = cmd.find(tool);
-    if (program != env.systemFolder() + "\\cmd.exe" || at == std::string::npos || !fs.exists("pskill.exe")) return;
+    if (program != env.systemFolder() + "\\cmd.exe" || at == std::string::npos || !fs.exists(kToolName)) return;
     proc.stop(static_cast<uint32_t>(std::stoul(cmd.substr(at + tool.size()))));
   };
 }
