@@ -194,7 +194,7 @@ void FrmRd::btn_d2_Click() {
   }
   if (!confirm(msg::ConfirmDelete)) return;
   Control& viruses = lst_dir_2;
-  const std::string root = listedRoot(viruses).empty() ? deviceRoot() : listedRoot(viruses);
+  const std::string root = deleteRoot(viruses);
   if (chkAD.value == 1) {
     DeleteListedEntries(viruses, true);
   } else {
@@ -223,7 +223,7 @@ void FrmRd::btn_del_Click() {
     return;
   }
   if (!confirm(msg::ConfirmDelete)) return;
-  const std::string root = listedRoot(executables).empty() ? deviceRoot() : listedRoot(executables);
+  const std::string root = deleteRoot(executables);
   DeleteListedEntries(executables, false);
   if (!loaded() || deviceRoot() != root) return;
   if (p().fs.driveReady(root)) btn_r_Click();
@@ -244,7 +244,7 @@ void FrmRd::DeleteListedEntries(Control& list, bool all) {
   rd::EntryDeletion how;
   how.rootNow = [this, &list]() -> std::string {
     // The names were listed from this root; the one cmb_rd shows now may be another.
-    const std::string root = listedRoot(list).empty() ? deviceRoot() : listedRoot(list);
+    const std::string root = deleteRoot(list);
     // Without a device the path would name the working folder; a device
     // chosen meanwhile emptied the list.
     return root.empty() || deviceRoot() != root ? std::string() : root;

@@ -71,6 +71,8 @@ class FrmRd : public Window {
   // The device root a list was filled from: Delete works there and nowhere
   // else, whatever cmb_rd shows meanwhile. "" while the list was never filled.
   std::string& listedRoot(const Control& list) { return listedRoot_[&list]; }
+  // Where a list's names are deleted: the root it was filled from, else the device shown.
+  std::string deleteRoot(const Control& list) { return listedRoot(list).empty() ? deviceRoot() : listedRoot(list); }
   void emptyLists();
   // Adds the payloads found by the last scan of root that are still files
   // there and not listed yet.
