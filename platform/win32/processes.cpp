@@ -96,11 +96,10 @@ std::string utf8Of(const std::u16string& text) { return narrow(std::wstring(text
 // A 64-bit process seen from a 32-bit one on 64-bit Windows: its 64-bit PEB,
 // through the calls the WOW64 layer offers for that.
 std::string readCommandLine64(HANDLE h) {
-  using Query64 = LONG(NTAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
   using Read64 = LONG(NTAPI*)(HANDLE, ULONG64, PVOID, ULONG64, PULONG64);
   HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  const auto query =
-      reinterpret_cast<Query64>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtWow64QueryInformationProcess64")));
+  const auto query = reinterpret_cast<QueryInformationProcess>(
+      reinterpret_cast<void*>(GetProcAddress(ntdll, "NtWow64QueryInformationProcess64")));
   const auto read =
       reinterpret_cast<Read64>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtWow64ReadVirtualMemory64")));
   if (!query || !read) return {};
